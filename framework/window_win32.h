@@ -1,0 +1,98 @@
+// Our small Win32 user-interface framework: the application object with its
+// start operation and message loop, a frame window and modeless dialogs from
+// resource templates. Each C++ object is attached to its window at creation
+// and messages reach it through a virtual HandleMessage; no exception ever
+// leaves a window procedure. Windows are Unicode; programs working in the
+// system code page convert with Widen and Narrow.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+std::wstring Widen(std::string_view text, UINT codePage = CP_ACP);
+std::string Narrow(std::wstring_view text, UINT codePage = CP_ACP);
+
+class Application {
+ public:
+  virtual ~Application() = default;
+  // Runs StartApplication and, when it succeeds, the message loop until the
+  // main window is destroyed. Returns the exit code of the loop.
+  int Run(HINSTANCE instance);
+  HINSTANCE Instance() const { return instance_; }
+  HWND MainWindow() const { return mainWindow_; }
+
+ protected:
+  virtual bool StartApplication() = 0;
+  // The loop ends when this window is destroyed.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+ private:
+  HINSTANCE instance_ = nullptr;
+  HWND mainWindow_ = nullptr;
+};
+
+// The running application object, for windows that need the main window.
+Application* CurrentApplication();
+
+class FrameWindow {
+ public:
+  virtual ~FrameWindow();
+  FrameWindow() = default;
+  FrameWindow(const FrameWindow&) = delete;
+  FrameWindow& operator=(const FrameWindow&) = delete;
+
+  struct ClassOptions {
+    UINT style = CS_DBLCLKS;
+    HCURSOR cursor = nullptr;  // nullptr: the arrow
+    HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    HICON icon = nullptr;
+  };
+  // Creates the frame with a window class of the given name, registered on
+  // first use with the given options.
+  bool Create(HINSTANCE instance, const wchar_t* className, const ClassOptions& options,
+              const std::wstring& title, DWORD style, const RECT& rect, HWND parent = nullptr);
+  HWND Handle() const { return hwnd_; }
+
+ protected:
+  // Default handling is DefWindowProcW.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+class Dialog {
+ public:
+  virtual ~Dialog();
+  Dialog() = default;
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Creates the modeless dialog from resource template id, owned by owner.
+  bool CreateModeless(HINSTANCE instance, int templateId, HWND owner);
+  void Destroy();
+  HWND Handle() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+ protected:
+  virtual bool OnInitDialog() { return true; }
+  virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+  // Return true when handled; result then becomes the dialog's answer.
+  virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+  // Called after the window is gone; the object may release itself here.
+  virtual void OnDestroyed() {}
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace fw
