@@ -1,0 +1,171 @@
+// Implements Win32ReloadSystem: each member is one system call or a short
+// sequence of them, with no decisions of the tool's own.
+#include "reload_system_win32.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace reload {
+namespace {
+
+HKEY RootKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::ClassesRoot:
+      break;
+  }
+  return HKEY_CLASSES_ROOT;
+}
+
+}  // namespace
+
+Win32ReloadSystem::~Win32ReloadSystem() { CloseLog(); }
+
+int32_t Win32ReloadSystem::ProbeKey(RegistryRoot root, const std::wstring& path) {
+  HKEY key = nullptr;
+  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  if (result == ERROR_SUCCESS) RegCloseKey(key);
+  return static_cast<int32_t>(result);
+}
+
+RegistryText Win32ReloadSystem::ReadText(RegistryRoot root, const std::wstring& path,
+                                         const std::wstring& valueName) {
+  RegistryText out;
+  HKEY key = nullptr;
+  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key));
+  if (out.openResult != ERROR_SUCCESS) return out;
+  DWORD size = 0;
+  LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, &size);
+  std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
+  if (result == ERROR_SUCCESS) {
+    result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(data.data()), &size);
+  }
+  RegCloseKey(key);
+  out.readResult = static_cast<int32_t>(result);
+  if (result == ERROR_SUCCESS) out.text.assign(data.data());  // up to the first zero
+  return out;
+}
+
+WindowsVersion Win32ReloadSystem::GetWindowsVersion() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+  GetVersionExW(&info);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+  return {info.dwMajorVersion, info.dwMinorVersion};
+}
+
+bool Win32ReloadSystem::HasGetProductInfo() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return kernel != nullptr && GetProcAddress(kernel, "GetProductInfo") != nullptr;
+}
+
+SystemFacts Win32ReloadSystem::GetSystemFacts() {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  return {info.dwNumberOfProcessors, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+          GetSystemMetrics(SM_CMONITORS)};
+}
+
+LocalTime Win32ReloadSystem::LocalNow() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::optional<std::wstring> Win32ReloadSystem::AppDataFolder() {
+  std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path.data()))) return std::nullopt;
+  return std::wstring(path.data());
+}
+
+std::wstring Win32ReloadSystem::AnsiToWide(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), n);
+  return text;
+}
+
+bool Win32ReloadSystem::OpenLog(const std::wstring& path) {
+  CloseLog();
+  // Unbuffered writes: a WM_CLOSE that ends the process early loses nothing.
+  log_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return log_ != INVALID_HANDLE_VALUE;
+}
+
+void Win32ReloadSystem::WriteLog(std::string_view bytes) {
+  if (log_ == INVALID_HANDLE_VALUE) return;
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(log_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) return;
+    bytes.remove_prefix(written);
+  }
+}
+
+void Win32ReloadSystem::CloseLog() {
+  if (log_ == INVALID_HANDLE_VALUE) return;
+  CloseHandle(log_);
+  log_ = INVALID_HANDLE_VALUE;
+}
+
+std::optional<std::string> Win32ReloadSystem::ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes(maxBytes, '\0');
+  std::size_t total = 0;
+  while (total < maxBytes) {
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(maxBytes - total), &read, nullptr) || read == 0) break;
+    total += read;
+  }
+  CloseHandle(file);
+  bytes.resize(total);
+  return bytes;
+}
+
+std::intptr_t Win32ReloadSystem::ShellRun(const std::wstring& verb, const std::wstring& file) {
+  const HINSTANCE result =
+      ShellExecuteW(nullptr, verb.c_str(), file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
+int Win32ReloadSystem::ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) {
+  return MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+}
+
+WindowId Win32ReloadSystem::FindWindowByTitle(const std::wstring& title) {
+  return reinterpret_cast<WindowId>(FindWindowW(nullptr, title.c_str()));
+}
+
+void Win32ReloadSystem::SendClose(WindowId window) {
+  SendMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
+}
+
+void Win32ReloadSystem::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+
+void Win32ReloadSystem::KillStartTimer() {
+  if (mainWindow_ != nullptr) KillTimer(mainWindow_, kStartTimerId);
+}
+
+void Win32ReloadSystem::EndProcess(uint32_t exitCode) {
+  CloseLog();
+  ExitProcess(exitCode);
+}
+
+}  // namespace reload

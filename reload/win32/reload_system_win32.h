@@ -1,0 +1,47 @@
+// The reload tool's seam implemented with Win32: registry, system facts,
+// log and settings files, shell, message boxes, windows and the clock.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "reload_system.h"
+
+namespace reload {
+
+inline constexpr UINT_PTR kStartTimerId = 1;
+
+class Win32ReloadSystem : public ReloadSystem {
+ public:
+  ~Win32ReloadSystem() override;
+  // The window whose start timer KillStartTimer ends.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+  int32_t ProbeKey(RegistryRoot root, const std::wstring& path) override;
+  RegistryText ReadText(RegistryRoot root, const std::wstring& path, const std::wstring& valueName) override;
+  WindowsVersion GetWindowsVersion() override;
+  bool HasGetProductInfo() override;
+  SystemFacts GetSystemFacts() override;
+  LocalTime LocalNow() override;
+  std::optional<std::wstring> AppDataFolder() override;
+  std::wstring AnsiToWide(std::string_view bytes) override;
+  bool OpenLog(const std::wstring& path) override;
+  void WriteLog(std::string_view bytes) override;
+  void CloseLog() override;
+  std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) override;
+  std::intptr_t ShellRun(const std::wstring& verb, const std::wstring& file) override;
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) override;
+  WindowId FindWindowByTitle(const std::wstring& title) override;
+  void SendClose(WindowId window) override;
+  void Pause(uint32_t milliseconds) override;
+  void KillStartTimer() override;
+  void EndProcess(uint32_t exitCode) override;
+
+ private:
+  HWND mainWindow_ = nullptr;
+  HANDLE log_ = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace reload
