@@ -1,0 +1,37 @@
+// Implements MainWindow with the framework's frame window.
+#include "main_window_win32.h"
+
+#include "ormidal_app_win32.h"
+#include "schedule_file.h"
+#include "text.h"
+
+namespace ormidal {
+namespace {
+
+constexpr std::size_t kMainTitleLimit = 199;
+constexpr int kOffScreen = -32000;
+
+}  // namespace
+
+bool MainWindow::Create() {
+  mainTitle_ = fw::Clip("Schedule " + app_.options.windowName + " Recordings", kMainTitleLimit);
+  const RECT rect{kOffScreen, kOffScreen, kOffScreen, kOffScreen};
+  if (!fw::FrameWindow::Create(app_.Instance(), L"OrmidalFrame", ClassOptions{},
+                               fw::Widen(mainTitle_), WS_OVERLAPPEDWINDOW, rect)) {
+    return false;
+  }
+  schedulePath_ = SchedulePath(app_.options.settingsFolder);
+  app_.slots.Clear();
+  SetWindowTextA(Handle(), mainTitle_.c_str());
+  return true;
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != 0 &&
+      (message == app_.scheduleRegisteredMessage || message == app_.mouseClickRegisteredMessage)) {
+    return 1;
+  }
+  return fw::FrameWindow::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace ormidal

@@ -1,0 +1,22 @@
+// Win32 implementations of the scheduler core's seams.
+#pragma once
+
+#include "host.h"
+
+namespace ormidal {
+
+// "Scheduler message" boxes: no owner, topmost, task-modal, exclamation icon.
+class Win32Host final : public SchedulerHost {
+ public:
+  int SchedulerMessage(const std::string& text, int type) override;
+  void EndProcess() override;
+};
+
+// Files through CreateFileA: the schedule file is read without sharing.
+class Win32FileSystem final : public FileSystem {
+ public:
+  Open ReadOrCreate(const std::string& path, std::string& contents) override;
+  bool Read(const std::string& path, std::string& contents) override;
+};
+
+}  // namespace ormidal

@@ -1,0 +1,164 @@
+#include "e2e_support.h"
+
+#include <thread>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+std::string gDist;
+
+struct Search {
+  DWORD pid;
+  const char* className;
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != s.pid) return TRUE;
+  char buffer[512];
+  if (s.className != nullptr) {
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    if (std::string(buffer) != s.className) return TRUE;
+  }
+  if (s.title != nullptr) {
+    GetWindowTextA(hwnd, buffer, sizeof buffer);
+    if (std::string(buffer) != s.title) return TRUE;
+  }
+  s.found = hwnd;
+  return FALSE;
+}
+
+LRESULT CALLBACK TitledWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+void SetDistFolder(const std::string& folder) {
+  gDist = folder;
+  if (!gDist.empty() && gDist[0] == '/') {
+    gDist = "Z:" + gDist;  // Wine's drive for the Unix root
+  }
+  for (char& c : gDist) {
+    if (c == '/') c = '\\';
+  }
+}
+
+std::string ProgramPath(const char* name) { return gDist + "\\" + name; }
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+Process::~Process() {
+  Kill();
+  if (info_.hProcess != nullptr) CloseHandle(info_.hProcess);
+  if (info_.hThread != nullptr) CloseHandle(info_.hThread);
+}
+
+bool Process::Start(const std::string& commandLine, const std::string& directory) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_) != FALSE;
+}
+
+bool Process::Running() const {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(DWORD& exitCode, std::chrono::milliseconds timeout) {
+  if (info_.hProcess == nullptr) return false;
+  if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return false;
+  }
+  return GetExitCodeProcess(info_.hProcess, &exitCode) != FALSE;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+HWND FindProcessWindow(DWORD pid, const char* className, const char* title) {
+  Search search{pid, className, title, nullptr};
+  EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
+                       std::chrono::milliseconds timeout) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindProcessWindow(pid, className, title)) != nullptr; }, timeout);
+  return found;
+}
+
+std::string WindowText(HWND window) {
+  char buffer[8192] = {};
+  GetWindowTextA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void PressButton(HWND box, int id) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
+
+TitledWindow::TitledWindow(const std::string& title) : title_(title) {
+  ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &TitledWindow::Thread, this, 0, &threadId_);
+  WaitForSingleObject(ready_, 10000);
+}
+
+TitledWindow::~TitledWindow() {
+  if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  if (thread_ != nullptr) {
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+  }
+  CloseHandle(ready_);
+}
+
+DWORD WINAPI TitledWindow::Thread(void* param) {
+  auto* self = static_cast<TitledWindow*>(param);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &TitledWindowProcedure;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "E2ETitledWindow";
+  RegisterClassA(&wc);
+  self->hwnd_ = CreateWindowExA(0, "E2ETitledWindow", self->title_.c_str(), WS_OVERLAPPEDWINDOW,
+                                0, 0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+TempFolder::TempFolder(const std::string& name) {
+  path_ = std::filesystem::temp_directory_path() / (name + "_" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace e2e

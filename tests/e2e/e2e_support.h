@@ -1,0 +1,81 @@
+// Helpers for end-to-end tests that run the finished programs under Wine:
+// starting them, finding their windows and message boxes, bounded waits.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// Absolute Windows path of a finished program in dist/ (given to the test as
+// its first argument, possibly as a Unix path).
+std::string ProgramPath(const char* name);
+void SetDistFolder(const std::string& folder);
+
+// Polls condition every 20 ms until it holds or timeout passes.
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  bool Start(const std::string& commandLine, const std::string& directory = "");
+  DWORD Id() const { return info_.dwProcessId; }
+  bool Running() const;
+  // Waits for the process to end; true with its exit code when it did.
+  bool WaitExit(DWORD& exitCode, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// The first top-level window of process pid with the given class (nullptr:
+// any) and title (nullptr: any).
+HWND FindProcessWindow(DWORD pid, const char* className, const char* title);
+HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::string WindowText(HWND window);
+// The text of a message box (its static control 0xFFFF).
+std::string MessageBoxText(HWND box);
+// Presses the button with the given identifier (IDOK, IDYES, IDNO) of a message box.
+void PressButton(HWND box, int id);
+
+// A top-level window with the given title on a thread of its own, as a
+// recording program has.
+class TitledWindow {
+ public:
+  explicit TitledWindow(const std::string& title);
+  ~TitledWindow();
+  HWND Handle() const { return hwnd_; }
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  std::string title_;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD threadId_ = 0;
+  HWND hwnd_ = nullptr;
+};
+
+// A fresh folder under the temporary folder, removed afterwards.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& name);
+  ~TempFolder();
+  const std::filesystem::path& Path() const { return path_; }
+  std::string Windows() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace e2e

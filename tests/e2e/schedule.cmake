@@ -1,0 +1,11 @@
+# End-to-end tests of Ormidal.exe.
+add_library(e2e_support STATIC ${CMAKE_CURRENT_LIST_DIR}/e2e_support.cpp)
+target_include_directories(e2e_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(e2e_support PUBLIC GTest::gtest user32)
+
+add_executable(ormidal_e2e_test
+  ${CMAKE_CURRENT_LIST_DIR}/e2e_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/schedule_startup_test.cpp)
+target_link_libraries(ormidal_e2e_test PRIVATE e2e_support)
+add_dependencies(ormidal_e2e_test Ormidal)
+add_test(NAME ormidal_e2e_test COMMAND ormidal_e2e_test ${DIST_DIR})

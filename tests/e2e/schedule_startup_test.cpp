@@ -1,0 +1,46 @@
+// Start-up of Ormidal.exe: the recording-program check and the hidden main window.
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Startup, WithoutARecordingProgramItSaysSoAndKeepsRunning) {
+  ASSERT_EQ(FindWindowA(nullptr, "Lumora"), nullptr) << "a stray recording window";
+  e2e::Process scheduler;
+  ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w Lumora /dir C:\\x"));
+
+  HWND box = e2e::WaitProcessWindow(scheduler.Id(), "#32770", "Scheduler message");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "No recording program is open.");
+  // The main window comes only after the message has been answered.
+  EXPECT_EQ(e2e::FindProcessWindow(scheduler.Id(), nullptr, "Schedule Lumora Recordings"), nullptr);
+  e2e::PressButton(box, IDOK);
+
+  HWND main = e2e::WaitProcessWindow(scheduler.Id(), nullptr, "Schedule Lumora Recordings");
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(box); }, 5s));
+  EXPECT_TRUE(scheduler.Running());
+}
+
+TEST(Startup, AnyRecordingProgramWindowIsEnoughAndTheMainWindowAnswers) {
+  e2e::TitledWindow recorder("Tessaro");
+  e2e::Process scheduler;
+  ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w Tessaro /dir C:\\x"));
+  HWND main = e2e::WaitProcessWindow(scheduler.Id(), nullptr, "Schedule Tessaro Recordings");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(e2e::FindProcessWindow(scheduler.Id(), "#32770", "Scheduler message"), nullptr);
+
+  for (const char* name : {"Fendrel schedule", "mouse click"}) {
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutA(main, RegisterWindowMessageA(name), 7, 7, SMTO_ABORTIFHUNG, 5000,
+                                  &answer),
+              0);
+    EXPECT_EQ(answer, 1u) << name;
+  }
+}
+
+}  // namespace
