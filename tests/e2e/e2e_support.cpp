@@ -116,6 +116,17 @@ std::string WindowText(HWND window) {
 
 std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
+HWND WaitMessageBox(DWORD pid, const char* caption, std::chrono::milliseconds timeout) {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        box = FindProcessWindow(pid, "#32770", caption);
+        return box != nullptr && !MessageBoxText(box).empty() && IsWindowVisible(box);
+      },
+      timeout);
+  return box;
+}
+
 void PressButton(HWND box, int id) {
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }

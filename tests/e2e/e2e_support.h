@@ -46,6 +46,9 @@ HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
 std::string WindowText(HWND window);
 // The text of a message box (its static control 0xFFFF).
 std::string MessageBoxText(HWND box);
+// A message box of process pid with the given caption, once its text is in place.
+HWND WaitMessageBox(DWORD pid, const char* caption,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // Presses the button with the given identifier (IDOK, IDYES, IDNO) of a message box.
 void PressButton(HWND box, int id);
 

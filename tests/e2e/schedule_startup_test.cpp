@@ -12,7 +12,7 @@ TEST(Startup, WithoutARecordingProgramItSaysSoAndKeepsRunning) {
   e2e::Process scheduler;
   ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w Lumora /dir C:\\x"));
 
-  HWND box = e2e::WaitProcessWindow(scheduler.Id(), "#32770", "Scheduler message");
+  HWND box = e2e::WaitMessageBox(scheduler.Id(), "Scheduler message");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(e2e::MessageBoxText(box), "No recording program is open.");
   // The main window comes only after the message has been answered.
