@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "filter_check.h"
+#include "reload_e2e_support.h"
+
+namespace reload_e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using reload::FilterList;
+using reload::kAudioCapturerId;
+
+constexpr auto kRunLimit = 40s;
+constexpr auto kViewerLimit = 15s;
+const std::string kProductOnly = "\r\n\r\nNext items for Lumora only\r\n";
+const std::string kUninstallHeading = "\r\n\r\nUninstall filters. Checking Registry...";
+const std::string kUninstallClosing = "\r\n\r\nAll UNINSTALLED filters must show (ERROR=2) or (no access))\r\n";
+const std::string kInstallHeading = "\r\n\r\nInstall filters. Checking Registry...";
+const std::string kInstallClosing = "\r\n\r\nAll INSTALLED filters must show OK or (no access))\r\n";
+const std::string kNoOpBatch = "@exit /b 0\r\n";
+const std::wstring kAudioCategory = L"Wow6432Node\\CLSID\\{33D9A762-90C8-11d0-BD43-00A0C911CE86}\\Instance\\";
+
+std::wstring ServerKey(std::wstring_view id) { return L"CLSID\\" + std::wstring(id) + L"\\InprocServer32"; }
+std::string Id(std::size_t i) { return Narrow(std::wstring(FilterList[i])); }
+
+std::string TwoDigits(int v) { return std::string{char('0' + v / 10 % 10), char('0' + v % 10)}; }
+std::string Today() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return TwoDigits(t.wMonth) + "/" + TwoDigits(t.wDay) + "/" + TwoDigits(t.wYear % 100);
+}
+
+// The settings file: a bare LF line end, format marks, and more than 10000
+// bytes so that the copy ends in the middle of a line.
+const std::string kSettingsHead = "Protocol: 1\nMax File Time: 30 %s %d 100%\r\n";
+std::string SettingsFile() {
+  std::string text = kSettingsHead;
+  for (int i = 0; text.size() < 10600; ++i) text += "Entry" + std::to_string(i) + "=some value of the product\r\n";
+  return text;
+}
+std::string SettingsCopy() {
+  return "Protocol: 1\r\nMax File Time: 30 %s %d 100%\r\n" +
+         SettingsFile().substr(kSettingsHead.size(), 10000 - kSettingsHead.size());
+}
+
+std::string Heading(const std::wstring& product) {
+  return "\r\n\r\nSettings.ini (" + Narrow(AppDataFolder()) + "\\" + Narrow(product) + "\\Settings.ini)";
+}
+
+class ReloadE2E : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(SetRegistryText(HKEY_CURRENT_USER, L"Software\\Lumora 8", L"Version", L"8.2.1"));
+    ASSERT_TRUE(SetRegistryText(HKEY_CURRENT_USER, L"Software\\Vantor Capture 8", L"Version", L"8.7.3"));
+    CreateDirectoryW((AppDataFolder() + L"\\Lumora 8").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(AppDataFolder() + L"\\Lumora 8\\Settings.ini", SettingsFile()));
+    DeleteFileW((AppDataFolder() + L"\\Vantor Capture 8\\Settings.ini").c_str());
+  }
+  static void TearDownTestSuite() {
+    DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Lumora 8");
+    DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Vantor Capture 8");
+    DeleteFileW((AppDataFolder() + L"\\Lumora 8\\Settings.ini").c_str());
+    RemoveDirectoryW((AppDataFolder() + L"\\Lumora 8").c_str());
+  }
+  void TearDown() override {
+    for (std::size_t i = 0; i < FilterList.size(); ++i) {
+      DeleteKeyTree(HKEY_CLASSES_ROOT, L"CLSID\\" + std::wstring(FilterList[i]));
+    }
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId));
+    // RELOAD_E2E_KEEP leaves the tool folders for a look after a failure.
+    if (std::getenv("RELOAD_E2E_KEEP") == nullptr) {
+      for (const auto& folder : folders_) RemoveFolder(folder);
+    }
+  }
+  std::wstring Folder(const std::wstring& name) {
+    folders_.push_back(NewFolder(name));
+    return folders_.back();
+  }
+  static void RegisterAllFilters(const std::wstring& server) {
+    for (const auto id : FilterList) ASSERT_TRUE(SetRegistryText(HKEY_CLASSES_ROOT, ServerKey(id), L"", server));
+    ASSERT_TRUE(SetRegistryText(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId),
+                                L"FriendlyName", L"stale"));
+  }
+
+ private:
+  std::vector<std::wstring> folders_;
+};
+
+TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterAndTheReportTellsItByteForByte) {
+  RegisterAllFilters(L"C:\\old\\stale.ax");
+  const std::wstring folder = Folder(L"Tools");
+  InstallTool(folder, true);
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit)) << "reload.exe did not end";
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty());
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1) << "the report was not opened through the shell";
+
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  GetVersionExW(&version);
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const std::wstring processor = ReadRegistryText(
+      HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"ProcessorNameString");
+
+  const std::string bin = Narrow(folder) + "\\Bin\\";
+  std::string uninstalled, installed;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (i == 15) uninstalled += kProductOnly, installed += kProductOnly;
+    if (FilterList[i] == kAudioCapturerId) {
+      uninstalled += "\r\n" + Id(i) + " failed query value (ERROR=2)";
+      installed += "\r\nvirtual-audio-capturer OK";
+    } else {
+      uninstalled += "\r\n" + Id(i) + " failed open (ERROR=2)";
+      installed += "\r\n" + bin + (i < 15 ? "capture_filters.ax" : "lumora_filters.ax") + " OK";
+    }
+  }
+  const std::string facts =
+      "\r\nProgram: Lumora\r\nVersion: 8.2.1\r\nNumber of processors: " + std::to_string(system.dwNumberOfProcessors) +
+      (processor.empty() ? "" : "\r\nProcessor: " + Narrow(processor)) + "\r\nScreen resolution: " +
+      std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) +
+      "\r\nMonitors: " + std::to_string(GetSystemMetrics(SM_CMONITORS));
+  const std::string mismatch = Mismatch(
+      run.Report(),
+      {Literal("Test Report  "), Pattern(Today() + " \\d\\d:\\d\\d:\\d\\d"),
+       Literal("\r\nWindows Version: " + std::to_string(version.dwMajorVersion) + "." +
+               std::to_string(version.dwMinorVersion)),
+       Pattern(R"(( \(Windows [0-9A-Za-z. ]+\))?)"),
+       Literal(facts + kUninstallHeading + uninstalled + kUninstallClosing + kInstallHeading + installed +
+               kInstallClosing + Heading(L"Lumora 8") + "\r\n\r\n" + SettingsCopy())});
+  EXPECT_EQ(mismatch, "");
+
+  // The install batch left the filters where the 32-bit tool finds them.
+  for (const auto id : FilterList) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ServerKey(id)));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId)));
+}
+
+TEST_F(ReloadE2E, WaitFollowsASlowBatchAndClosesOneThatOutlastsFivePolls) {
+  RegisterAllFilters(L"C:\\old\\stale.ax");
+  const std::wstring folder = Folder(L"Slow");
+  // The uninstall batch takes two seconds before it removes the first filter;
+  // the install batch would take eight, three more than the wait allows.
+  InstallTool(folder, false,
+              {{L"uninstall_all.bat", "@echo off\r\nping -n 3 127.0.0.1 > nul\r\nreg delete \"HKCR\\CLSID\\" + Id(0) +
+                                          "\" /f /reg:32 > nul\r\n"},
+               {L"install_all.bat", "@echo off\r\nping -n 9 127.0.0.1 > nul\r\necho done > \"%~dp0done.txt\"\r\n"}});
+  ToolRun run(folder, L"w Vantor");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit));
+  EXPECT_EQ(run.ExitCode(), 0u);
+  CloseReportViewers(1, kViewerLimit);
+
+  const std::string report = run.Report();
+  const std::size_t uninstallCheck = report.find(kUninstallHeading);
+  ASSERT_NE(uninstallCheck, std::string::npos);
+  EXPECT_EQ(report.compare(uninstallCheck + kUninstallHeading.size(), 2 + 38 + 22,
+                           "\r\n" + Id(0) + " failed open (ERROR=2)"),
+            0)
+      << "the check ran before the slow uninstall batch had finished";
+  EXPECT_NE(report.find("\r\nC:\\old\\stale.ax OK"), std::string::npos);
+  // Timer, three polls for the uninstall batch, five for the install batch.
+  EXPECT_GE(run.Seconds(), 8.5);
+  EXPECT_LT(run.Seconds(), 15.0);
+  // The install batch's window was closed before the batch's own end. (Under
+  // Wine closing a console window leaves its batch running to that end.)
+  const std::wstring batchTitle = folder + L"\\Bin\\install_all.bat";
+  const auto deadline = Clock::now() + 5s;
+  while (FindWindowW(nullptr, batchTitle.c_str()) != nullptr && Clock::now() < deadline) std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(FindWindowW(nullptr, batchTitle.c_str()), nullptr);
+  EXPECT_FALSE(FileExists(folder + L"\\Bin\\done.txt"));
+}
+
+struct ProductCase {
+  std::wstring folder;
+  std::wstring arguments;
+  std::string program;
+  std::string version;
+  std::string ending;
+};
+
+TEST_F(ReloadE2E, ProductComesFromTheParametersOrElseFromTheFolder) {
+  const std::string lumoraEnd = Heading(L"Lumora 8") + "\r\n\r\n" + SettingsCopy();
+  const std::vector<ProductCase> cases = {
+      {L"Fendrel Tools", L"", "Lumora", "8.2.1", lumoraEnd},
+      {L"Plain Tools", L"", "Vantor", "8.7.3", Heading(L"Vantor Capture 8")},
+      {L"Fendrel Switch", L"/w Vantor", "Vantor", "8.7.3", Heading(L"Vantor Capture 8")},
+      {L"Lumora Marker", L"w", "Lumora", "8.2.1", lumoraEnd},
+      {L"Plain Word", L"x window Pellux w Lumora", "Pellux", "", kInstallClosing},
+  };
+  std::vector<std::unique_ptr<ToolRun>> runs;
+  std::vector<ToolRun*> all;
+  for (const auto& c : cases) {
+    const std::wstring folder = Folder(c.folder);
+    InstallTool(folder, false, {{L"uninstall_all.bat", kNoOpBatch}, {L"install_all.bat", kNoOpBatch}});
+    runs.push_back(std::make_unique<ToolRun>(folder, c.arguments));
+    ASSERT_TRUE(runs.back()->Start());
+    all.push_back(runs.back().get());
+  }
+  ASSERT_TRUE(RunAll(all, kRunLimit));
+  EXPECT_EQ(CloseReportViewers(static_cast<int>(cases.size()), kViewerLimit), static_cast<int>(cases.size()));
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(Narrow(cases[i].folder + L" / " + cases[i].arguments));
+    EXPECT_EQ(runs[i]->ExitCode(), 0u);
+    EXPECT_TRUE(runs[i]->Boxes().empty());
+    const std::string report = runs[i]->Report();
+    EXPECT_NE(report.find("\r\nProgram: " + cases[i].program + "\r\nVersion: " + cases[i].version +
+                          "\r\nNumber of processors: "),
+              std::string::npos);
+    ASSERT_GE(report.size(), cases[i].ending.size());
+    EXPECT_EQ(report.substr(report.size() - cases[i].ending.size()), cases[i].ending);
+    EXPECT_EQ(report.find("Settings.ini (") == std::string::npos, cases[i].program == "Pellux");
+  }
+}
+
+TEST_F(ReloadE2E, EachParameterBeyondTwentyGetsItsOwnBoxAndIsDropped) {
+  const std::wstring folder = Folder(L"Lumora Many");
+  InstallTool(folder, false, {{L"uninstall_all.bat", kNoOpBatch}, {L"install_all.bat", kNoOpBatch}});
+  std::wstring arguments = L"w Vantor";
+  for (int i = 2; i < 22; ++i) arguments += L" p" + std::to_wstring(i);
+  ToolRun run(folder, arguments);
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit));
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+  ASSERT_EQ(run.Boxes().size(), 2u);
+  EXPECT_EQ(run.Boxes()[0].text, L"Too many parameters 20");
+  EXPECT_EQ(run.Boxes()[1].text, L"Too many parameters 21");
+  // Wine does not mark a message box topmost; the style is checked by the unit tests.
+  for (const auto& box : run.Boxes()) EXPECT_EQ(box.caption, L"Reload Filters Message");
+  EXPECT_NE(run.Report().find("\r\nProgram: Vantor\r\nVersion: 8.7.3\r\n"), std::string::npos);
+}
+
+TEST_F(ReloadE2E, MissingBatchFilesAreAnnouncedAndTheCycleStillEnds) {
+  const std::wstring folder = Folder(L"Empty");
+  InstallTool(folder, false);
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit));
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+  ASSERT_EQ(run.Boxes().size(), 2u);
+  EXPECT_EQ(run.Boxes()[0].text, L"Cannot fnd file uninstall_all.bat.");
+  EXPECT_EQ(run.Boxes()[1].text, L"Cannot register screen capture filters.");
+  for (const auto& box : run.Boxes()) EXPECT_EQ(box.caption, L"Reload Filters Message");
+  const std::string report = run.Report();
+  const std::size_t uninstall = report.find(kUninstallHeading + "\r\n" + Id(0) + " failed open (ERROR=2)");
+  const std::size_t install = report.find(kInstallHeading + "\r\n" + Id(0) + " failed open (ERROR=2)");
+  EXPECT_NE(uninstall, std::string::npos);
+  EXPECT_NE(install, std::string::npos);
+  EXPECT_LT(uninstall, install);
+  const std::string ending = Heading(L"Lumora 8") + "\r\n\r\n" + SettingsCopy();
+  ASSERT_GE(report.size(), ending.size());
+  EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
+}
+
+}  // namespace
+}  // namespace reload_e2e
