@@ -1,8 +1,12 @@
 // Test doubles for the scheduler's seams.
 #pragma once
 
+#include <cstddef>
 #include <deque>
+#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host.h"
@@ -33,6 +37,83 @@ class FailingFiles : public FileSystem {
  public:
   Open ReadOrCreate(const std::string&, std::string&) override { return Open::kFailed; }
   bool Read(const std::string&, std::string&) override { return false; }
+  std::unique_ptr<WritableFile> OpenForAppend(const std::string&) override { return nullptr; }
+  std::unique_ptr<WritableFile> OpenForWrite(const std::string&) override { return nullptr; }
+  bool Replace(const std::string&, const std::string&) override { return false; }
+  bool Remove(const std::string&) override { return false; }
+};
+
+// Files held in a map, written straight through (as an unbuffered file would
+// be), with one step made to fail on demand and every step recorded.
+class MapFiles : public FileSystem {
+ public:
+  enum class Step { kNone, kRead, kOpenAppend, kOpenWrite, kWrite, kFlush, kClose, kReplace };
+
+  std::map<std::string, std::string> files;
+  Step failing = Step::kNone;
+  std::string failingPath;  // the failing step fails only on this path; empty: on any
+  std::vector<std::string> log;  // "open-write s1.txt", "replace s1.txt>schedule.log", ...
+
+  Open ReadOrCreate(const std::string& path, std::string& contents) override {
+    if (Fails(Step::kRead, path)) return Open::kFailed;
+    const bool existed = files.count(path) != 0;
+    contents = files[path];
+    return existed ? Open::kRead : Open::kCreated;
+  }
+  bool Read(const std::string& path, std::string& contents) override {
+    log.push_back("read " + path);
+    if (Fails(Step::kRead, path) || files.count(path) == 0) return false;
+    contents = files[path];
+    return true;
+  }
+  std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) override {
+    log.push_back("open-append " + path);
+    if (Fails(Step::kOpenAppend, path)) return nullptr;
+    files[path];
+    return std::make_unique<File>(*this, path);
+  }
+  std::unique_ptr<WritableFile> OpenForWrite(const std::string& path) override {
+    log.push_back("open-write " + path);
+    if (Fails(Step::kOpenWrite, path)) return nullptr;
+    files[path].clear();
+    return std::make_unique<File>(*this, path);
+  }
+  bool Replace(const std::string& from, const std::string& to) override {
+    log.push_back("replace " + from + ">" + to);
+    if (Fails(Step::kReplace, to) || files.count(from) == 0) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  bool Remove(const std::string& path) override {
+    log.push_back("remove " + path);
+    return files.erase(path) != 0;
+  }
+
+ private:
+  class File : public WritableFile {
+   public:
+    File(MapFiles& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+    bool Write(std::string_view bytes) override {
+      if (owner_.Fails(Step::kWrite, path_)) {
+        // A short write: half of the bytes arrive.
+        owner_.files[path_].append(bytes.substr(0, bytes.size() / 2));
+        return false;
+      }
+      owner_.files[path_].append(bytes);
+      return true;
+    }
+    bool Flush() override { return !owner_.Fails(Step::kFlush, path_); }
+    bool Close() override { return !owner_.Fails(Step::kClose, path_); }
+
+   private:
+    MapFiles& owner_;
+    std::string path_;
+  };
+
+  bool Fails(Step step, const std::string& path) const {
+    return failing == step && (failingPath.empty() || failingPath == path);
+  }
 };
 
 }  // namespace ormidal

@@ -2,7 +2,9 @@
 // the process and file access. The Win32 shell implements them; tests fake them.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace ormidal {
 
@@ -22,6 +24,18 @@ class SchedulerHost {
   virtual void EndProcess() = 0;
 };
 
+// A file open for writing. Every step reports failure instead of throwing;
+// destroying a file that is still open closes it without checking.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Writes all of bytes, or returns false (a short write is a failure).
+  virtual bool Write(std::string_view bytes) = 0;
+  // Pushes the bytes as far towards the disk as the implementation can.
+  virtual bool Flush() = 0;
+  virtual bool Close() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -31,7 +45,24 @@ class FileSystem {
   virtual Open ReadOrCreate(const std::string& path, std::string& contents) = 0;
   // Reads the whole file; false when it cannot be opened.
   virtual bool Read(const std::string& path, std::string& contents) = 0;
+  // Opens for appending, creating a missing file; nullptr when it cannot.
+  virtual std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) = 0;
+  // Opens for writing from empty, creating a missing file; nullptr when it cannot.
+  virtual std::unique_ptr<WritableFile> OpenForWrite(const std::string& path) = 0;
+  // Puts the file from in place of the file to in one step, so that a reader
+  // or a crash sees either the old or the new file, never a mix.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  virtual bool Remove(const std::string& path) = 0;
 };
+
+// Opens the file for appending and closes it, so that it exists.
+bool MakeFileExist(FileSystem& files, const std::string& path);
+
+// Gives path the new contents through temporaryPath: written, checked,
+// flushed and closed, then put in place. Whatever step fails, path keeps its
+// old bytes and the temporary file is removed.
+bool ReplaceContents(FileSystem& files, const std::string& path, const std::string& temporaryPath,
+                     std::string_view contents);
 
 // A FileSystem over the C library, usable on every platform.
 FileSystem& PortableFileSystem();

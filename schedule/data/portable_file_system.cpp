@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "host.h"
 
@@ -11,6 +13,38 @@ bool ReadAll(std::FILE* file, std::string& contents) {
   std::size_t n = 0;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
   return std::ferror(file) == 0;
+}
+
+class PortableFile final : public WritableFile {
+ public:
+  explicit PortableFile(std::FILE* file) : file_(file) {}
+  ~PortableFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  PortableFile(const PortableFile&) = delete;
+  PortableFile& operator=(const PortableFile&) = delete;
+
+  bool Write(std::string_view bytes) override {
+    return file_ != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  }
+  // The C library reaches only the system's cache; the Win32 file system
+  // is the one that goes on to the disk.
+  bool Flush() override { return file_ != nullptr && std::fflush(file_) == 0; }
+  bool Close() override {
+    if (file_ == nullptr) return false;
+    const bool ok = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return ok;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+std::unique_ptr<WritableFile> OpenFile(const std::string& path, const char* mode) {
+  std::FILE* file = std::fopen(path.c_str(), mode);
+  if (file == nullptr) return nullptr;
+  return std::make_unique<PortableFile>(file);
 }
 
 class Portable final : public FileSystem {
@@ -35,6 +69,28 @@ class Portable final : public FileSystem {
     std::fclose(file);
     return ok;
   }
+
+  std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) override {
+    return OpenFile(path, "ab");
+  }
+
+  std::unique_ptr<WritableFile> OpenForWrite(const std::string& path) override {
+    return OpenFile(path, "wb");
+  }
+
+  bool Replace(const std::string& from, const std::string& to) override {
+#ifdef _WIN32
+    // The Windows C library's rename refuses an existing target; the
+    // standard library's replaces it there.
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+  }
+
+  bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
 };
 
 }  // namespace
@@ -42,6 +98,22 @@ class Portable final : public FileSystem {
 FileSystem& PortableFileSystem() {
   static Portable instance;
   return instance;
+}
+
+bool MakeFileExist(FileSystem& files, const std::string& path) {
+  const std::unique_ptr<WritableFile> file = files.OpenForAppend(path);
+  return file != nullptr && file->Close();
+}
+
+bool ReplaceContents(FileSystem& files, const std::string& path, const std::string& temporaryPath,
+                     std::string_view contents) {
+  bool written = false;
+  if (std::unique_ptr<WritableFile> file = files.OpenForWrite(temporaryPath)) {
+    written = file->Write(contents) && file->Flush() && file->Close();
+  }  // a file left open by a failed step is closed here, before the replace
+  if (written && files.Replace(temporaryPath, path)) return true;
+  files.Remove(temporaryPath);
+  return false;
 }
 
 }  // namespace ormidal

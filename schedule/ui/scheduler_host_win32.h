@@ -12,11 +12,16 @@ class Win32Host final : public SchedulerHost {
   void EndProcess() override;
 };
 
-// Files through CreateFileA: the schedule file is read without sharing.
+// Files through CreateFileA: the schedule file is read without sharing;
+// written files are flushed to the disk and replaced with MoveFileExA.
 class Win32FileSystem final : public FileSystem {
  public:
   Open ReadOrCreate(const std::string& path, std::string& contents) override;
   bool Read(const std::string& path, std::string& contents) override;
+  std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) override;
+  std::unique_ptr<WritableFile> OpenForWrite(const std::string& path) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  bool Remove(const std::string& path) override;
 };
 
 }  // namespace ormidal
