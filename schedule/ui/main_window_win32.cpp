@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::size_t kMainTitleLimit = 199;
 constexpr int kOffScreen = -32000;
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMs = 1000;
 
 }  // namespace
 
@@ -23,13 +25,30 @@ bool MainWindow::Create() {
   schedulePath_ = SchedulePath(app_.options.settingsFolder);
   app_.slots.Clear();
   SetWindowTextA(Handle(), mainTitle_.c_str());
+  SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
   return true;
+}
+
+void MainWindow::OnTimer() {
+  if (firstTickDone_) return;
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  firstTickDone_ = true;
+  if (app_.engine->flags.schedulerActive.load() == 0) return;
+  app_.engine->EnableScheduler(schedulePath_);
+  if (app_.options.minimizeAtStart) {
+    ShowWindow(Handle(), SW_MINIMIZE);
+    app_.options.minimizeAtStart = false;
+  }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != 0 &&
       (message == app_.scheduleRegisteredMessage || message == app_.mouseClickRegisteredMessage)) {
     return 1;
+  }
+  if (message == WM_TIMER && wParam == kTickTimer) {
+    OnTimer();
+    return 0;
   }
   return fw::FrameWindow::HandleMessage(message, wParam, lParam);
 }

@@ -22,7 +22,10 @@ class MainWindow final : public fw::FrameWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void OnTimer();
+
   Ormidal& app_;
+  bool firstTickDone_ = false;
   std::string mainTitle_;
   std::string schedulePath_;
 };

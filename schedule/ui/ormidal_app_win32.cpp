@@ -32,6 +32,14 @@ bool Ormidal::StartApplication() {
   if (!mainWindow_->Create()) return false;
   ShowWindow(mainWindow_->Handle(), SW_HIDE);
   SetMainWindow(mainWindow_->Handle());
+
+  link = std::make_unique<LinkState>(options.windowName, options.durationText);
+  recorderWindows =
+      std::make_unique<Win32RecorderWindows>(mainWindow_->Handle(), scheduleRegisteredMessage);
+  recorderControl =
+      std::make_unique<RecorderControl>(*link, *recorderWindows, host, options.audioMode);
+  engineUi = std::make_unique<AppEngineUi>(*link);
+  engine = std::make_unique<Engine>(engineSystem, host, files, *engineUi, *recorderControl, options);
   return true;
 }
 

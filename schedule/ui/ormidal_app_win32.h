@@ -3,8 +3,13 @@
 
 #include <memory>
 
+#include "engine.h"
+#include "engine_ui_win32.h"
+#include "engine_win32.h"
 #include "main_window_win32.h"
 #include "options.h"
+#include "recorder_link.h"
+#include "recorder_win32.h"
 #include "schedule_file.h"
 #include "scheduler_host_win32.h"
 #include "window_win32.h"
@@ -20,6 +25,13 @@ class Ormidal final : public fw::Application {
   UINT mouseClickRegisteredMessage = 0;
   Win32Host host;
   Win32FileSystem files;
+  Win32EngineSystem engineSystem;
+  // Made once the command line is known.
+  std::unique_ptr<LinkState> link;
+  std::unique_ptr<Win32RecorderWindows> recorderWindows;
+  std::unique_ptr<RecorderControl> recorderControl;
+  std::unique_ptr<AppEngineUi> engineUi;
+  std::unique_ptr<Engine> engine;
 
   ormidal::MainWindow* Main() { return mainWindow_.get(); }
 

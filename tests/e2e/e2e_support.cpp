@@ -173,3 +173,95 @@ TempFolder::~TempFolder() {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+RecordingProgram::RecordingProgram(const std::string& title) : title_(title) {
+  InitializeCriticalSection(&lock_);
+  stopMessage_ = RegisterWindowMessageA("Fendrel schedule");
+  ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &RecordingProgram::Thread, this, 0, nullptr);
+  WaitForSingleObject(ready_, 10000);
+}
+
+RecordingProgram::~RecordingProgram() {
+  if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  if (thread_ != nullptr) {
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+  }
+  CloseHandle(ready_);
+  DeleteCriticalSection(&lock_);
+}
+
+DWORD WINAPI RecordingProgram::Thread(void* param) {
+  auto* self = static_cast<RecordingProgram*>(param);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &RecordingProgram::Procedure;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "E2ERecordingProgram";
+  RegisterClassA(&wc);
+  self->hwnd_ = CreateWindowExA(0, "E2ERecordingProgram", self->title_.c_str(),
+                                WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                wc.hInstance, self);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+LRESULT CALLBACK RecordingProgram::Procedure(HWND hwnd, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(
+                                               reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<RecordingProgram*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self != nullptr && (message == WM_COPYDATA || message == self->stopMessage_)) {
+    Received r;
+    GetLocalTime(&r.at);
+    r.start = message == WM_COPYDATA;
+    r.wParam = wParam;
+    r.lParam = lParam;
+    if (r.start) {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      r.lParam = 0;
+      r.dwData = data->dwData;
+      r.bytes.assign(static_cast<const char*>(data->lpData), data->cbData);
+    }
+    EnterCriticalSection(&self->lock_);
+    self->received_.push_back(r);
+    LeaveCriticalSection(&self->lock_);
+    return 1;
+  }
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+std::vector<RecordingProgram::Received> RecordingProgram::Requests() {
+  EnterCriticalSection(&lock_);
+  std::vector<Received> copy = received_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+int RecordingProgram::Count(bool start) {
+  int n = 0;
+  for (const auto& r : Requests()) n += r.start == start;
+  return n;
+}
+
+bool RecordingProgram::WaitCount(bool start, int count, std::chrono::milliseconds timeout) {
+  return WaitFor([&] { return Count(start) >= count; }, timeout);
+}
+
+std::string Utf16Bytes(const std::string& text) {
+  std::string bytes;
+  for (unsigned char c : text) {
+    bytes += static_cast<char>(c);
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+}  // namespace e2e

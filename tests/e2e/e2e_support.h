@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -68,6 +69,42 @@ class TitledWindow {
   DWORD threadId_ = 0;
   HWND hwnd_ = nullptr;
 };
+
+// A recording program as the scheduler sees it: a top-level window with the
+// given title that records every start request (WM_COPYDATA) and stop
+// request ("Fendrel schedule") it receives, with the local time of arrival.
+class RecordingProgram {
+ public:
+  struct Received {
+    bool start = false;           // else a stop request
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    ULONG_PTR dwData = 0;
+    std::string bytes;            // the WM_COPYDATA data as sent
+    SYSTEMTIME at{};
+  };
+  explicit RecordingProgram(const std::string& title);
+  ~RecordingProgram();
+  HWND Handle() const { return hwnd_; }
+  std::vector<Received> Requests();
+  int Count(bool start);
+  // Waits until count requests of the kind have arrived.
+  bool WaitCount(bool start, int count, std::chrono::milliseconds timeout);
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  std::string title_;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  HWND hwnd_ = nullptr;
+  UINT stopMessage_ = 0;
+  CRITICAL_SECTION lock_;
+  std::vector<Received> received_;
+};
+
+// The UTF-16 bytes of 8-bit text, as the start request carries them.
+std::string Utf16Bytes(const std::string& text);
 
 // A fresh folder under the temporary folder, removed afterwards.
 class TempFolder {

@@ -5,7 +5,8 @@ target_link_libraries(e2e_support PUBLIC GTest::gtest user32)
 
 add_executable(ormidal_e2e_test
   ${CMAKE_CURRENT_LIST_DIR}/e2e_main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/schedule_startup_test.cpp)
-target_link_libraries(ormidal_e2e_test PRIVATE e2e_support)
+  ${CMAKE_CURRENT_LIST_DIR}/schedule_startup_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/schedule_recorder_test.cpp)
+target_link_libraries(ormidal_e2e_test PRIVATE e2e_support ormidal_core)
 add_dependencies(ormidal_e2e_test Ormidal)
 add_test(NAME ormidal_e2e_test COMMAND ormidal_e2e_test ${DIST_DIR})

@@ -26,6 +26,22 @@ TEST(Startup, WithoutARecordingProgramItSaysSoAndKeepsRunning) {
   EXPECT_TRUE(scheduler.Running());
 }
 
+TEST(Startup, AScheduleFileThatCannotBeMadeEndsTheProgram) {
+  e2e::TitledWindow recorder("Lumora");
+  e2e::Process scheduler;
+  ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") +
+                              "\" /w Lumora /dir C:\\no\\such\\folder"));
+  HWND box = e2e::WaitMessageBox(scheduler.Id(), "Scheduler message");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box),
+            "Cannot open scheduler file. Please open the scheduler from the recording program. "
+            "Cannot continue.");
+  e2e::PressButton(box, IDOK);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(scheduler.WaitExit(exitCode));
+  EXPECT_EQ(exitCode, 0u);
+}
+
 TEST(Startup, AnyRecordingProgramWindowIsEnoughAndTheMainWindowAnswers) {
   e2e::TitledWindow recorder("Tessaro");
   e2e::Process scheduler;

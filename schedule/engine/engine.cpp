@@ -1,0 +1,201 @@
+#include "engine.h"
+
+#include <new>
+#include <vector>
+
+#include "text.h"
+
+namespace ormidal {
+namespace {
+
+void ToLowerAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+}
+
+}  // namespace
+
+bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& e) {
+  e.timePos.clear();
+  e.posLeft = e.posTop = e.posRight = e.posBottom = 0;
+  if (timePos.find(',') != std::string_view::npos) {
+    e.timePos = fw::Clip(timePos, kEntryPositionLimit);
+    e.posLeft = fw::ReadDecimal(e.timePos);
+    int32_t* next[] = {&e.posTop, &e.posRight, &e.posBottom};
+    std::size_t at = 0;
+    for (int32_t* value : next) {
+      at = e.timePos.find(',', at);
+      if (at == std::string::npos) break;
+      ++at;
+      *value = fw::ReadDecimalAt(e.timePos, at);
+    }
+  }
+  return e.posRight > e.posLeft && e.posBottom > e.posTop;
+}
+
+bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
+                    const std::function<bool()>& stop,
+                    const std::function<void(LineValues&)>& startSchedule) {
+  FileTime present = 0;
+  RecordToFileTime(now, present);
+  bool readError = false;
+  LineReader reader(copy);
+  std::string_view line;
+  LineValues values;
+  for (std::size_t i = 0; i < kSlotCount && !stop() && reader.Next(line); ++i) {
+    const Extraction x = ExtractEntryLine(line, values);
+    readError = readError || x.readError;
+    if (x.kind != LineKind::kEntry) continue;
+    values.startTime = GetFileTime(values.timeStart);
+    values.endTime = GetFileTime(values.timeEnd);
+    ApplyRepeat(values, now);
+    auto& slot = slots.activeSlot[i];
+    // A time that cannot be read is never due (it would read as the year 1601).
+    const bool readable = values.startTime != 0 && values.endTime != 0;
+    if (!readable || present < values.startTime || present >= values.endTime) {
+      slot.store(0);
+    } else if (slot.load() == 0) {
+      slot.store(1);
+      startSchedule(values);
+    }
+  }
+  return readError;
+}
+
+Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
+               RecorderLink& recorder, const Options& options)
+    : system_(system), host_(host), files_(files), ui_(ui), recorder_(recorder), options_(options) {}
+
+bool Engine::Stopped(uint32_t generation) const {
+  return flags.stopRequested.load() != 0 || flags.generation.load() != generation;
+}
+
+void Engine::EnableScheduler(const std::string& schedulePath) {
+  uint32_t generation = 0;
+  {
+    std::lock_guard<std::mutex> lock(passMutex_);
+    generation = flags.generation.load() + 1;
+    flags.generation.store(generation);
+    flags.stopRequested.store(0);
+    flags.schedulerActive.store(1);
+  }
+  auto copy = std::make_shared<std::string>();
+  const LoadResult loaded = LoadScheduleFile(schedulePath, *copy, files_, host_);
+  if (loaded == LoadResult::kEnded) return;
+  if (loaded == LoadResult::kLoaded) {
+    ui_.SetStatus("Scheduler is active");
+    std::shared_ptr<const std::string> shared = std::move(copy);
+    system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); });
+    ui_.FocusEnableButton();
+  } else {
+    ui_.SetStatus("Scheduler is disabled");
+    flags.schedulerActive.store(0);
+    ui_.FocusDisableButton();
+  }
+}
+
+void Engine::DisableScheduler() {
+  {
+    std::lock_guard<std::mutex> lock(passMutex_);
+    flags.stopRequested.store(1);
+    flags.schedulerActive.store(0);
+    flags.generation.store(flags.generation.load() + 1);
+    slots.Clear();
+  }
+  ui_.SetStatus("Scheduler is disabled");
+}
+
+void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
+  std::unique_ptr<Waiter> waiter = system_.NewWaiter();
+  while (!Stopped(generation)) {
+    bool positionRejected = false;
+    bool readError = false;
+    {
+      std::lock_guard<std::mutex> lock(passMutex_);
+      if (Stopped(generation)) break;
+      std::vector<std::shared_ptr<ScheduleEntry>> opened;
+      readError = ParseSchedules(
+          *copy, system_.LocalTime(), slots, [&] { return Stopped(generation); },
+          [&](LineValues& values) {
+            if (auto entry = StartSchedule(values, positionRejected)) opened.push_back(entry);
+          });
+      if (readError) {
+        flags.readError.store(1);
+        flags.stopRequested.store(1);
+      }
+      // Timers start only once the pass has decided that the engine goes on.
+      for (auto& entry : opened) {
+        if (Stopped(generation)) break;
+        system_.StartThread([this, generation, entry] { Timer(generation, entry); });
+      }
+    }
+    // Messages wait for the user: never while holding the pass lock.
+    if (positionRejected) host_.SchedulerMessage("Error in window position. Cannot continue", kMessageOk);
+    if (readError) {
+      host_.SchedulerMessage("Error reading scheduler file", kMessageOk);
+      flags.readError.store(0);
+      break;
+    }
+    waiter->Wait();
+  }
+}
+
+std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
+                                                     bool& positionRejected) {
+  std::shared_ptr<ScheduleEntry> entry;
+  try {
+    entry = std::make_shared<ScheduleEntry>();
+  } catch (const std::bad_alloc&) {
+    ui_.PlainMessage("Cannot setup the timer");
+    return nullptr;
+  }
+  entry->startTime = values.startTime;
+  entry->endTime = values.endTime;
+  entry->once = values.once;
+  entry->daily = values.daily;
+  entry->dayOfWeek = values.dayOfWeek;
+  entry->timeUrl = values.timeUrl;
+  entry->timeName = values.timeName;
+  entry->timeProg = values.timeProg;
+  ToLowerAscii(entry->timeProg);
+  const bool positionOk = ReadWindowPosition(values.timePos, *entry);
+  if (!options_.audioMode && !positionOk) {
+    positionRejected = true;
+    flags.stopRequested.store(1);
+    return nullptr;
+  }
+  return entry;
+}
+
+void Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
+  entry->task.store(request);
+  // The request travels with the task, so a quick stop cannot replace a start not yet taken.
+  system_.StartThread([this, entry, request] { recorder_.ControlRecorder(entry, request); });
+}
+
+void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
+  std::unique_ptr<Waiter> waiter = system_.NewWaiter();
+  ui_.FillFromEntry(*entry);
+  bool started = false;
+  for (;;) {
+    if (Stopped(generation) || entry->failed.load() != 0) return;
+    FileTime now = 0;
+    RecordToFileTime(system_.LocalTime(), now);
+    if (!started) {
+      // A window that closed before this Timer could see it open is over.
+      if (now >= entry->endTime) return;
+      if (now >= entry->startTime) {
+        started = true;
+        StartRequest(entry, kTaskStart);
+      }
+    }
+    if (started && now >= entry->endTime) {
+      StartRequest(entry, kTaskStop);
+      return;
+    }
+    waiter->Wait();
+  }
+}
+
+}  // namespace ormidal

@@ -1,0 +1,115 @@
+// The scheduler engine: enable and disable, the once-a-second scheduling
+// pass over the schedule copy, and one Timer per opened window that asks the
+// recording program to start and, when the window closes, to stop.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "host.h"
+#include "options.h"
+#include "repeat_rules.h"
+#include "schedule_file.h"
+
+namespace ormidal {
+
+constexpr int32_t kTaskStart = 1;
+constexpr int32_t kTaskStop = 2;
+
+// The one-second wait of one thread: returns just after the next whole
+// second of the local clock.
+class Waiter {
+ public:
+  virtual ~Waiter() = default;
+  virtual void Wait() = 0;
+};
+
+// Clock, waits and threads: GetLocalTime, multimedia timers and runtime
+// threads on Windows; a simulated clock in tests.
+class EngineSystem {
+ public:
+  virtual ~EngineSystem() = default;
+  virtual CalendarRecord LocalTime() = 0;
+  virtual std::unique_ptr<Waiter> NewWaiter() = 0;
+  // Runs body on a new thread that is never joined.
+  virtual void StartThread(std::function<void()> body) = 0;
+};
+
+// What the engine shows in the Schedule Recordings dialog.
+class EngineUi {
+ public:
+  virtual ~EngineUi() = default;
+  virtual void SetStatus(const std::string& text) = 0;
+  virtual void FocusEnableButton() = 0;
+  virtual void FocusDisableButton() = 0;
+  // Called on the entry's Timer thread when it begins.
+  virtual void FillFromEntry(const ScheduleEntry& entry) = 0;
+  // A plain OK box outside the scheduler's message style.
+  virtual void PlainMessage(const std::string& text) = 0;
+};
+
+// Carries out one start or stop request of an entry on the request's own
+// thread, which shares the entry with its Timer.
+class RecorderLink {
+ public:
+  virtual ~RecorderLink() = default;
+  virtual void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) = 0;
+};
+
+struct EngineFlags {
+  std::atomic<int32_t> schedulerActive{1};
+  std::atomic<int32_t> stopRequested{0};
+  std::atomic<int32_t> readError{0};
+  // Every enable and disable starts a new generation; threads of an older one end.
+  std::atomic<uint32_t> generation{0};
+};
+
+// Reads the window position numbers of a line into the entry; false when the
+// position would be refused outside audio mode.
+bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);
+
+// One pass over the schedule copy at the present time now: every entry line
+// among the first 200 is given its repeat rule and window test; a line whose
+// window has just opened is handed to startSchedule. stop is asked before
+// every line. Returns true when a line's repeat field was malformed.
+bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
+                    const std::function<bool()>& stop,
+                    const std::function<void(LineValues&)>& startSchedule);
+
+class Engine {
+ public:
+  Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
+         RecorderLink& recorder, const Options& options);
+
+  // UI thread only.
+  void EnableScheduler(const std::string& schedulePath);
+  void DisableScheduler();
+
+  EngineFlags flags;
+  ActiveSlots slots;
+
+ private:
+  bool Stopped(uint32_t generation) const;
+  void CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy);
+  // The entry for a line whose window has opened; none when its window
+  // position is refused, which stops the engine.
+  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& positionRejected);
+  void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
+  void StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+
+  EngineSystem& system_;
+  SchedulerHost& host_;
+  FileSystem& files_;
+  EngineUi& ui_;
+  RecorderLink& recorder_;
+  const Options& options_;
+  // One pass at a time; enable and disable change generation and slots under it.
+  std::mutex passMutex_;
+};
+
+}  // namespace ormidal

@@ -1,0 +1,292 @@
+#include "engine.h"
+
+#include <gtest/gtest.h>
+
+#include "engine_test_support.h"
+
+namespace ormidal {
+namespace {
+
+constexpr char kPath[] = "C:\\Settings\\schedule.log";
+
+CalendarRecord Jan(int day, int hour, int minute, int second) {
+  CalendarRecord r;
+  r.year = 2026;
+  r.month = 1;
+  r.day = static_cast<uint16_t>(day);
+  r.hour = static_cast<uint16_t>(hour);
+  r.minute = static_cast<uint16_t>(minute);
+  r.second = static_cast<uint16_t>(second);
+  return r;
+}
+
+FileTime Point(const CalendarRecord& r) {
+  FileTime p = 0;
+  RecordToFileTime(r, p);
+  return p;
+}
+
+FileTime Seconds(int64_t s) { return static_cast<FileTime>(s) * kTicksPerSecond; }
+
+std::string Line(const std::string& name, FileTime start, FileTime end,
+                 const std::string& repeat = "Once", const std::string& pos = "100,100,600,500") {
+  return name + " URL: http://x/" + name + " START: " + FileTimeToText(start) +
+         " END: " + FileTimeToText(end) + " REPEAT: " + repeat + " PROG: Player WND: " + pos +
+         "\r\n";
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  // Every engine thread has seen the engine stop before the fakes go away.
+  void TearDown() override {
+    engine.DisableScheduler();
+    EXPECT_TRUE(sim.Advance(1));
+    EXPECT_EQ(sim.ThreadsRunning(), 0);
+  }
+  void Enable(const std::string& contents) {
+    files.files[kPath] = contents;
+    engine.EnableScheduler(kPath);
+    ASSERT_TRUE(sim.Settle());
+  }
+
+  const FileTime t0 = Point(Jan(5, 21, 59, 50));
+  SimulatedSystem sim{Jan(5, 21, 59, 50)};
+  MemoryFiles files;
+  SafeHost host;
+  RecordingUi ui;
+  RecordingRecorder recorder{sim};
+  Options options;
+  Engine engine{sim, host, files, ui, recorder, options};
+};
+
+TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses) {
+  Enable(Line("Show", t0 + Seconds(3), t0 + Seconds(6)));
+  EXPECT_EQ(ui.Status(), "Scheduler is active");
+  EXPECT_EQ(ui.focus.load(), 1006);
+  ASSERT_TRUE(sim.Advance(2));
+  EXPECT_TRUE(recorder.Requests().empty());
+  EXPECT_FALSE(engine.slots.Any());
+  ASSERT_TRUE(sim.Advance(1));
+  auto requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].request, kTaskStart);
+  EXPECT_EQ(requests[0].at, t0 + Seconds(3));
+  EXPECT_EQ(requests[0].timeProg, "player");  // lower case for the recording program
+  EXPECT_EQ(requests[0].timePos, "100,100,600,500");
+  EXPECT_TRUE(engine.slots.Any());
+  EXPECT_EQ(ui.Filled(), std::vector<std::string>{"Show"});
+  ASSERT_TRUE(sim.Advance(2));
+  EXPECT_EQ(recorder.Requests().size(), 1u);
+  ASSERT_TRUE(sim.Advance(1));
+  requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].request, kTaskStop);
+  EXPECT_EQ(requests[1].at, t0 + Seconds(6));  // the end itself lies outside the window
+  EXPECT_FALSE(engine.slots.Any());
+  ASSERT_TRUE(sim.Advance(5));
+  EXPECT_EQ(recorder.Requests().size(), 2u);  // once: never again
+}
+
+TEST_F(EngineTest, AWindowAlreadyOpenStartsAtOnceAndBadWindowsNeverStart) {
+  Enable(Line("Open", t0 - Seconds(60), t0 + Seconds(2)) +
+         Line("Backwards", t0 + Seconds(2), t0 - Seconds(2)) +
+         "Unreadable URL: u START: Jan 99,2026 10:00:00 PM END: " + FileTimeToText(t0 + Seconds(9)) +
+         " REPEAT: Once PROG: p WND: 1,1,9,9\r\n");
+  auto requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].name, "Open");
+  EXPECT_EQ(requests[0].at, t0);
+  ASSERT_TRUE(sim.Advance(4));
+  EXPECT_EQ(recorder.Count(kTaskStart), 1);
+  EXPECT_EQ(recorder.Count(kTaskStop), 1);
+}
+
+TEST_F(EngineTest, TwoIdenticalLinesGiveTwoTimers) {
+  const std::string line = Line("Twin", t0 + Seconds(1), t0 + Seconds(2));
+  Enable(line + line);
+  ASSERT_TRUE(sim.Advance(3));
+  EXPECT_EQ(recorder.Count(kTaskStart), 2);
+  EXPECT_EQ(recorder.Count(kTaskStop), 2);
+}
+
+TEST_F(EngineTest, ARejectedWindowPositionStopsTheWholeEngine) {
+  Enable(Line("Running", t0 - Seconds(1), t0 + Seconds(30)) +
+         Line("Bad", t0 + Seconds(2), t0 + Seconds(30), "Once", "600,100,100,500") +
+         Line("Later", t0 + Seconds(2), t0 + Seconds(30)));
+  ASSERT_TRUE(sim.Advance(2));
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error in window position. Cannot continue"});
+  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
+  EXPECT_EQ(engine.flags.schedulerActive.load(), 1);
+  ASSERT_TRUE(sim.Advance(40));
+  // The running recording gets no stop request, and the line after the bad one never starts.
+  EXPECT_EQ(recorder.Count(kTaskStart), 1);
+  EXPECT_EQ(recorder.Count(kTaskStop), 0);
+  EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
+TEST_F(EngineTest, PositionsAreLeftTopRightBottomAndAudioModeNeedsNone) {
+  ScheduleEntry e;
+  EXPECT_TRUE(ReadWindowPosition("100,100,600,500", e));
+  EXPECT_EQ(e.posBottom, 500);
+  EXPECT_FALSE(ReadWindowPosition("0,0,0,0", e));
+  EXPECT_FALSE(ReadWindowPosition("", e));
+  EXPECT_FALSE(ReadWindowPosition("100 100 600 500", e));
+  EXPECT_EQ(e.timePos, "");
+  EXPECT_TRUE(ReadWindowPosition(" -5, -5,7,x", e));  // bottom 0 is below top -5
+  EXPECT_FALSE(ReadWindowPosition(" 5, 5,7", e));
+  EXPECT_EQ(e.posRight, 7);
+  EXPECT_EQ(e.posBottom, 0);
+  EXPECT_EQ(ReadWindowPosition(std::string(300, ','), e), false);
+  EXPECT_EQ(e.timePos.size(), kEntryPositionLimit);
+  options.audioMode = true;
+  Enable(Line("Radio", t0 + Seconds(1), t0 + Seconds(2), "Once", ""));
+  ASSERT_TRUE(sim.Advance(2));
+  EXPECT_EQ(recorder.Count(kTaskStart), 1);
+  EXPECT_EQ(recorder.Count(kTaskStop), 1);
+  EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(EngineTest, AMalformedRepeatFieldStopsTheEngineAfterThePass) {
+  Enable(Line("Good", t0 - Seconds(1), t0 + Seconds(10)) +
+         "Bad URL: u START: " + FileTimeToText(t0 - Seconds(1)) + " END: " +
+         FileTimeToText(t0 + Seconds(10)) + " PROG: p REPEAT: Daily WND: 1,1,9,9\r\n" +
+         Line("After", t0 - Seconds(1), t0 + Seconds(10)));
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error reading scheduler file"});
+  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
+  EXPECT_EQ(engine.flags.readError.load(), 0);
+  ASSERT_TRUE(sim.Advance(12));
+  // The engine stops before the Timers of that pass send anything: no
+  // recording is started that no stop request would ever end.
+  EXPECT_EQ(recorder.Count(kTaskStart), 0);
+  EXPECT_EQ(recorder.Count(kTaskStop), 0);
+}
+
+TEST_F(EngineTest, DisableWhileRecordingSendsNoStopAndEnableRearmsOnce) {
+  const std::string schedule = Line("Show", t0 - Seconds(5), t0 + Seconds(5));
+  Enable(schedule);
+  EXPECT_EQ(recorder.Count(kTaskStart), 1);
+  engine.DisableScheduler();
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
+  EXPECT_FALSE(engine.slots.Any());
+  // Enable again within the same second: the old pass and Timer must not
+  // carry on beside the new ones.
+  engine.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  EXPECT_EQ(recorder.Count(kTaskStart), 2);
+  ASSERT_TRUE(sim.Advance(6));
+  EXPECT_EQ(recorder.Count(kTaskStart), 2);
+  EXPECT_EQ(recorder.Count(kTaskStop), 1);
+  engine.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
+  const int threads = sim.ThreadsStarted();
+  // After a disable with the window still closed, nothing runs and nothing is sent.
+  ASSERT_TRUE(sim.Advance(3));
+  EXPECT_EQ(sim.ThreadsStarted(), threads);
+  EXPECT_EQ(recorder.Count(kTaskStop), 1);
+}
+
+TEST_F(EngineTest, AMissingRecordingProgramCancelsTheEntryUntilItsWindowReopens) {
+  recorder.programRunning = false;
+  Enable(Line("Show", t0 + Seconds(1), t0 + Seconds(3)));
+  ASSERT_TRUE(sim.Advance(5));
+  EXPECT_TRUE(recorder.Requests().empty());
+  EXPECT_EQ(sim.ThreadsRunning(), 1);  // only the pass is left
+}
+
+TEST_F(EngineTest, EntriesAreReleasedWhenTheirTimerAndRequestsHaveEnded) {
+  struct Keeper final : RecorderLink {
+    std::mutex m;
+    std::vector<std::weak_ptr<ScheduleEntry>> seen;
+    void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t) override {
+      std::lock_guard<std::mutex> lock(m);
+      entry->task.store(0);
+      seen.push_back(entry);
+    }
+  } keeper;
+  Engine own(sim, host, files, ui, keeper, options);
+  files.files[kPath] = Line("Show", t0 + Seconds(1), t0 + Seconds(2));
+  own.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  ASSERT_TRUE(sim.Advance(1));
+  ASSERT_EQ(keeper.seen.size(), 1u);
+  EXPECT_FALSE(keeper.seen[0].expired());  // its Timer still holds it
+  ASSERT_TRUE(sim.Advance(2));
+  ASSERT_EQ(keeper.seen.size(), 2u);
+  EXPECT_TRUE(keeper.seen[0].expired());
+  own.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
+  EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
+TEST_F(EngineTest, AShortFileLeavesTheSchedulerDisabled) {
+  files.files[kPath] = "123456789";
+  engine.EnableScheduler(kPath);
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"There are no scheduled recordings"});
+  EXPECT_EQ(engine.flags.schedulerActive.load(), 0);
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
+  EXPECT_EQ(ui.focus.load(), 1009);
+  EXPECT_EQ(sim.ThreadsStarted(), 0);
+}
+
+TEST_F(EngineTest, ADailyWindowAcrossMidnightStartsEveryDay) {
+  const FileTime written = Point(Jan(5, 23, 0, 0));
+  const FileTime now = Point(Jan(6, 22, 59, 58));
+  SimulatedSystem night(Jan(6, 22, 59, 58));
+  RecordingRecorder nightRecorder(night);
+  Engine nightly(night, host, files, ui, nightRecorder, options);
+  files.files[kPath] = Line("Late", written, written + Seconds(2 * 3600), "Daily");
+  nightly.EnableScheduler(kPath);
+  ASSERT_TRUE(night.Advance(2));
+  auto requests = nightRecorder.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].at, now + Seconds(2));
+  nightly.DisableScheduler();
+  ASSERT_TRUE(night.Advance(1));
+}
+
+// The pass itself: which lines it examines and when a line is armed again.
+TEST(ParseSchedules, ArmsOncePerOpeningAndOnlyTheFirst200Lines) {
+  const CalendarRecord now = Jan(5, 22, 0, 0);
+  const FileTime n = Point(now);
+  std::string copy;
+  for (int i = 0; i < 199; ++i) copy += "filler line\n";
+  copy += Line("Line199", n - Seconds(1), n + Seconds(1));
+  copy += Line("Line200", n - Seconds(1), n + Seconds(1));
+  ActiveSlots slots;
+  std::vector<std::string> started;
+  auto pass = [&](const CalendarRecord& at) {
+    ParseSchedules(copy, at, slots, [] { return false; },
+                   [&](LineValues& v) { started.push_back(v.timeName); });
+  };
+  pass(now);
+  EXPECT_EQ(started, std::vector<std::string>{"Line199"});
+  EXPECT_EQ(slots.activeSlot[199].load(), 1);
+  pass(now);
+  EXPECT_EQ(started.size(), 1u);
+  pass(Jan(5, 22, 0, 1));  // the end: outside, so the slot is free again
+  EXPECT_EQ(slots.activeSlot[199].load(), 0);
+  pass(now);
+  EXPECT_EQ(started.size(), 2u);
+}
+
+TEST(ParseSchedules, ALastLineWithoutABreakAndDamagedLinesBeforeIt) {
+  const CalendarRecord now = Jan(5, 22, 0, 0);
+  const FileTime n = Point(now);
+  std::string last = Line("Last", n - Seconds(1), n + Seconds(1));
+  last.resize(last.size() - 2);
+  const std::string damaged =
+      "Damaged START: x URL: y END: z REPEAT: Once PROG: p WND: 1,2,3,4\r\n";
+  ActiveSlots slots;
+  std::vector<std::string> started;
+  ParseSchedules(damaged + last, now, slots, [] { return false; },
+                 [&](LineValues& v) { started.push_back(v.timeName); });
+  EXPECT_EQ(started, std::vector<std::string>{"Last"});
+  int stopAfter = 0;
+  ParseSchedules(Line("A", n - Seconds(1), n + Seconds(1)) + Line("B", n - Seconds(1), n + Seconds(1)),
+                 now, slots, [&] { return stopAfter++ >= 1; },
+                 [&](LineValues& v) { started.push_back(v.timeName); });
+  EXPECT_EQ(started, (std::vector<std::string>{"Last", "A"}));
+}
+
+}  // namespace
+}  // namespace ormidal

@@ -1,0 +1,140 @@
+// Fakes around the engine for its tests and benchmark: files in memory, a
+// dialog that records what it is shown and a recording program that records
+// every request with the simulated time it arrived.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "simulated_system.h"
+
+namespace ormidal {
+
+class MemoryFiles final : public FileSystem {
+ public:
+  Open ReadOrCreate(const std::string& path, std::string& contents) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = files.find(path);
+    if (it == files.end()) {
+      files[path];
+      contents.clear();
+      return Open::kCreated;
+    }
+    contents = it->second;
+    return Open::kRead;
+  }
+  bool Read(const std::string& path, std::string& contents) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    contents = it->second;
+    return true;
+  }
+  // The engine only reads; writing is the editing code's and tested there.
+  std::unique_ptr<WritableFile> OpenForAppend(const std::string&) override { return nullptr; }
+  std::unique_ptr<WritableFile> OpenForWrite(const std::string&) override { return nullptr; }
+  bool Replace(const std::string&, const std::string&) override { return false; }
+  bool Remove(const std::string&) override { return false; }
+
+  std::map<std::string, std::string> files;
+
+ private:
+  std::mutex mutex_;
+};
+
+// Messages from engine threads arrive concurrently.
+class SafeHost final : public SchedulerHost {
+ public:
+  int SchedulerMessage(const std::string& text, int type) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages.push_back(text);
+    return type == kMessageYesNo ? kAnswerYes : kAnswerOk;
+  }
+  void EndProcess() override { ended = true; }
+  std::vector<std::string> Messages() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return messages;
+  }
+  std::vector<std::string> messages;
+  bool ended = false;
+
+ private:
+  std::mutex mutex_;
+};
+
+class RecordingUi final : public EngineUi {
+ public:
+  void SetStatus(const std::string& text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    status = text;
+  }
+  void FocusEnableButton() override { focus = 1006; }
+  void FocusDisableButton() override { focus = 1009; }
+  void FillFromEntry(const ScheduleEntry& entry) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    filled.push_back(entry.timeName);
+  }
+  void PlainMessage(const std::string& text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    plain.push_back(text);
+  }
+  std::string Status() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return status;
+  }
+  std::vector<std::string> Filled() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return filled;
+  }
+  std::atomic<int> focus{0};
+
+ private:
+  std::mutex mutex_;
+  std::string status;
+  std::vector<std::string> filled;
+  std::vector<std::string> plain;
+};
+
+struct Request {
+  std::string name;
+  int32_t request;
+  FileTime at;
+  std::string timePos;
+  std::string timeProg;
+};
+
+class RecordingRecorder final : public RecorderLink {
+ public:
+  explicit RecordingRecorder(SimulatedSystem& sim) : sim_(sim) {}
+  void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
+    if (entry->failed.load() != 0) return;
+    entry->task.store(0);
+    if (request == kTaskStart && !programRunning) {
+      entry->failed.store(1);
+      return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests.push_back({entry->timeName, request, sim_.Now(), entry->timePos, entry->timeProg});
+  }
+  std::vector<Request> Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests;
+  }
+  int Count(int32_t request) {
+    int n = 0;
+    for (const auto& r : Requests()) n += r.request == request;
+    return n;
+  }
+  std::atomic<bool> programRunning{true};
+
+ private:
+  SimulatedSystem& sim_;
+  std::mutex mutex_;
+  std::vector<Request> requests;
+};
+
+}  // namespace ormidal

@@ -1,0 +1,44 @@
+#include "engine_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include <windows.h>
+
+namespace ormidal {
+namespace {
+
+TEST(Win32EngineSystem, DelayEndsJustAfterTheNextWholeSecond) {
+  EXPECT_EQ(DelayToNextSecond(0), 1003u);
+  EXPECT_EQ(DelayToNextSecond(250), 753u);
+  EXPECT_EQ(DelayToNextSecond(999), 4u);
+}
+
+TEST(Win32EngineSystem, AWaitEndsInTheNextSecondOfTheLocalClock) {
+  Win32EngineSystem system;
+  auto waiter = system.NewWaiter();
+  for (int i = 0; i < 3; ++i) {
+    const CalendarRecord before = system.LocalTime();
+    const auto started = std::chrono::steady_clock::now();
+    waiter->Wait();
+    const CalendarRecord after = system.LocalTime();
+    EXPECT_NE(after.second, before.second);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+  }
+}
+
+TEST(Win32EngineSystem, ThreadsRunDetached) {
+  Win32EngineSystem system;
+  std::atomic<int> ran{0};
+  for (int i = 0; i < 5; ++i) system.StartThread([&] { ++ran; });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ran.load() < 5 && std::chrono::steady_clock::now() < deadline) {
+    Sleep(10);
+  }
+  EXPECT_EQ(ran.load(), 5);
+}
+
+}  // namespace
+}  // namespace ormidal

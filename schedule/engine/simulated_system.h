@@ -1,0 +1,51 @@
+// A simulated clock for the engine's tests and benchmarks. Engine threads are
+// real threads, but time only moves when the test advances it: each advance
+// of one second wakes every waiting thread once and returns when all of them
+// wait again or have ended, so a test sees the engine second by second.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine.h"
+
+namespace ormidal {
+
+class SimulatedSystem final : public EngineSystem {
+ public:
+  // Starts at the given local time; the milliseconds are those of a thread
+  // just woken after a whole second.
+  explicit SimulatedSystem(const CalendarRecord& start);
+  ~SimulatedSystem() override;  // releases and joins every thread
+
+  CalendarRecord LocalTime() override;
+  std::unique_ptr<Waiter> NewWaiter() override;
+  void StartThread(std::function<void()> body) override;
+
+  // Waits (bounded) until every engine thread waits or has ended; false on time-out.
+  bool Settle(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  // Moves the clock on by whole seconds, settling after each.
+  bool Advance(int seconds = 1);
+  FileTime Now();
+  int ThreadsStarted();
+  int ThreadsRunning();  // started and not yet ended
+
+ private:
+  class SimWaiter;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  FileTime now_ = 0;
+  uint64_t tick_ = 0;
+  int busy_ = 0;    // threads neither waiting nor ended
+  int waiting_ = 0;
+  int alive_ = 0;   // threads not yet ended
+  int started_ = 0;
+  bool shutdown_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace ormidal

@@ -1,0 +1,89 @@
+// The link to the recording program: start and stop requests, the presence
+// watch, Help and Test URL. Decisions are plain functions; the windows are
+// reached through RecorderWindows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "engine.h"
+#include "host.h"
+#include "schedule_file.h"
+
+namespace ormidal {
+
+constexpr std::size_t kStartTextLimit = 999;
+constexpr std::size_t kTestUrlParametersLimit = 4499;
+constexpr uint32_t kStartRequestCode = 707;  // wParam of the start request
+constexpr uint32_t kStopRequestCode = 7;     // wParam and lParam of the stop request
+constexpr char kDefaultWindowName[] = "Lumora";
+// Where the maker's help pages live.
+constexpr char kHelpSite[] = "https://www.fendrel.example/";
+
+// "%s pos: %s url: %s pro: %s sec: %u", cut at 999 characters.
+std::string StartText(const ScheduleEntry& entry, std::string_view durationText);
+
+// The recording program's window as the scheduler sees it. Handles are opaque.
+class RecorderWindows {
+ public:
+  using Handle = uintptr_t;
+  virtual ~RecorderWindows() = default;
+  virtual Handle Find(const std::string& title) = 0;  // 0 when there is none
+  virtual void Restore(Handle window) = 0;
+  // Puts the scheduler's main window at the bottom and minimizes it.
+  virtual void LowerMainWindow() = 0;
+  // WM_COPYDATA 707: UTF-16 of the text, or the 8-bit text itself in audio mode.
+  virtual void SendStart(Handle window, const std::string& text, bool audioMode) = 0;
+  virtual void PostStop(Handle window) = 0;
+};
+
+// The values that request threads and the user interface share.
+class LinkState {
+ public:
+  LinkState(std::string windowName, std::string durationText)
+      : windowName_(std::move(windowName)), durationText_(std::move(durationText)) {}
+  std::string WindowName() const;
+  // The title the requests use: an empty one becomes "Lumora" for good.
+  std::string RequestWindowName();
+  std::string DurationText() const;
+  void SetDurationText(std::string text);
+
+ private:
+  mutable std::mutex mutex_;
+  std::string windowName_;
+  std::string durationText_;
+};
+
+// Carries out one start or stop request (the engine's ControlRecorder).
+class RecorderControl final : public RecorderLink {
+ public:
+  RecorderControl(LinkState& state, RecorderWindows& windows, SchedulerHost& host, bool audioMode)
+      : state_(state), windows_(windows), host_(host), audioMode_(audioMode) {}
+  void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override;
+
+ private:
+  LinkState& state_;
+  RecorderWindows& windows_;
+  SchedulerHost& host_;
+  bool audioMode_;
+};
+
+// True when the scheduler should end because its recording program is gone.
+// Before any request has named a window, an empty title counts as present.
+bool RecordingProgramGone(const LinkState& state, RecorderWindows& windows);
+
+// The help page for the recording programs that are open; "" when none fits.
+std::string HelpPage(RecorderWindows& windows);
+
+struct TestUrlAction {
+  enum Kind { kNothing, kAudioOnlyMessage, kOpenWithBrowser, kOpenWithDefault } kind = kNothing;
+  std::string file;        // what the shell opens
+  std::string parameters;  // for the browser
+};
+TestUrlAction DecideTestUrl(std::string_view text, int32_t browserLaunch,
+                            std::string_view mainTitle);
+
+}  // namespace ormidal

@@ -1,0 +1,137 @@
+#include "recorder_link.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "fake_host.h"
+
+namespace ormidal {
+namespace {
+
+class FakeWindows final : public RecorderWindows {
+ public:
+  Handle Find(const std::string& title) override {
+    searched.push_back(title);
+    return open.count(title) ? 42 : 0;
+  }
+  void Restore(Handle window) override { calls.push_back("restore " + std::to_string(window)); }
+  void LowerMainWindow() override { calls.push_back("lower main"); }
+  void SendStart(Handle window, const std::string& text, bool audioMode) override {
+    calls.push_back("start " + std::to_string(window) + (audioMode ? " 8-bit " : " utf-16 ") + text);
+  }
+  void PostStop(Handle window) override { calls.push_back("stop " + std::to_string(window)); }
+
+  std::set<std::string> open;
+  std::vector<std::string> searched;
+  std::vector<std::string> calls;
+};
+
+std::shared_ptr<ScheduleEntry> Entry(const std::string& pos = "100,100,600,500") {
+  auto e = std::make_shared<ScheduleEntry>();
+  e->timeName = "Concert";
+  e->timeUrl = "C:\\clips\\a.asx";
+  e->timeProg = "player";
+  e->timePos = pos;
+  return e;
+}
+
+TEST(StartText, CarriesTheEntryAndTheDurationInSeconds) {
+  EXPECT_EQ(StartText(*Entry(), "01:30:00"),
+            "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 5400");
+  EXPECT_EQ(StartText(*Entry(""), "00:00:05"), "Concert pos:  url: C:\\clips\\a.asx pro: player sec: 5");
+  EXPECT_EQ(StartText(*Entry(), "90:00"),
+            "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 4294967295");
+  EXPECT_EQ(StartText(*Entry(), ""),
+            "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 4294967295");
+  auto huge = Entry();
+  huge->timeUrl = std::string(4499, 'u');
+  EXPECT_EQ(StartText(*huge, "00:00:01").size(), kStartTextLimit);
+}
+
+TEST(ControlRecorder, StartRestoresLowersAndSendsInTheModesForm) {
+  FakeWindows windows;
+  FakeHost host;
+  windows.open = {"Lumora"};
+  LinkState state("Lumora", "00:00:10");
+  RecorderControl control(state, windows, host, false);
+  auto entry = Entry();
+  entry->task = kTaskStart;
+  control.ControlRecorder(entry, kTaskStart);
+  EXPECT_EQ(entry->task.load(), 0);
+  EXPECT_EQ(windows.calls,
+            (std::vector<std::string>{
+                "restore 42", "lower main",
+                "start 42 utf-16 Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 10"}));
+  RecorderControl audio(state, windows, host, true);
+  windows.calls.clear();
+  audio.ControlRecorder(entry, kTaskStart);
+  ASSERT_EQ(windows.calls.size(), 3u);
+  EXPECT_EQ(windows.calls[2].substr(0, 16), "start 42 8-bit C");
+  windows.calls.clear();
+  control.ControlRecorder(entry, kTaskStop);
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"restore 42", "stop 42"}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(ControlRecorder, AMissingWindowCancelsTheEntryAndItsStop) {
+  FakeWindows windows;
+  FakeHost host;
+  LinkState state("Vantor", "00:00:10");
+  RecorderControl control(state, windows, host, false);
+  auto entry = Entry();
+  control.ControlRecorder(entry, kTaskStart);
+  EXPECT_EQ(entry->failed.load(), 1);
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"No recording program is running. Recording canceled."});
+  windows.open = {"Vantor"};
+  control.ControlRecorder(entry, kTaskStop);  // a failed entry sends nothing more
+  EXPECT_TRUE(windows.calls.empty());
+  auto other = Entry();
+  windows.open.clear();
+  control.ControlRecorder(other, kTaskStop);  // no window at a stop: silently nothing
+  EXPECT_TRUE(windows.calls.empty());
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST(PresenceWatch, AnEmptyTitleIsPresentUntilARequestNamesLumora) {
+  FakeWindows windows;
+  FakeHost host;
+  LinkState state("", "");
+  EXPECT_FALSE(RecordingProgramGone(state, windows));
+  EXPECT_TRUE(windows.searched.empty());
+  RecorderControl control(state, windows, host, false);
+  control.ControlRecorder(Entry(), kTaskStop);
+  EXPECT_EQ(state.WindowName(), "Lumora");
+  EXPECT_TRUE(RecordingProgramGone(state, windows));
+  windows.open = {"Lumora"};
+  EXPECT_FALSE(RecordingProgramGone(state, windows));
+}
+
+TEST(Help, LumoraFirstThenVantor) {
+  FakeWindows windows;
+  EXPECT_EQ(HelpPage(windows), "");
+  windows.open = {"Vantor"};
+  EXPECT_EQ(HelpPage(windows), std::string(kHelpSite) + "help_scheduler.html");
+  windows.open = {"Vantor", "Lumora"};
+  EXPECT_EQ(HelpPage(windows), std::string(kHelpSite) + "help_qrv_scheduler.html");
+}
+
+TEST(TestUrl, OpensAddressesAndPathsOnly) {
+  EXPECT_EQ(DecideTestUrl("", 0, "T").kind, TestUrlAction::kNothing);
+  EXPECT_EQ(DecideTestUrl("www.example.org/live", 0, "T").kind, TestUrlAction::kNothing);
+  const auto path = DecideTestUrl("D:\\videos\\a.wmv", 0, "T");
+  EXPECT_EQ(path.kind, TestUrlAction::kOpenWithDefault);
+  EXPECT_EQ(path.file, "D:\\videos\\a.wmv");
+  EXPECT_EQ(DecideTestUrl("http://radio/x|1,2", 1, "T").kind, TestUrlAction::kAudioOnlyMessage);
+  const auto browser = DecideTestUrl("http://tv/live", 1, "Schedule Lumora Recordings");
+  EXPECT_EQ(browser.kind, TestUrlAction::kOpenWithBrowser);
+  EXPECT_EQ(browser.file, ".\\iexplore.exe");
+  EXPECT_EQ(browser.parameters, "-w \"Schedule Lumora Recordings\" -weburl \"http://tv/live\"");
+  EXPECT_EQ(DecideTestUrl("http://" + std::string(4490, 'x'), 1, "T").parameters.size(),
+            kTestUrlParametersLimit);
+}
+
+}  // namespace
+}  // namespace ormidal

@@ -1,0 +1,50 @@
+// Implements RecorderWindows with FindWindowA, WM_COPYDATA and PostMessageA.
+#include "recorder_win32.h"
+
+#include <vector>
+
+namespace ormidal {
+namespace {
+
+constexpr int kWideBufferUnits = 1000;
+
+HWND AsWindow(RecorderWindows::Handle handle) { return reinterpret_cast<HWND>(handle); }
+
+}  // namespace
+
+RecorderWindows::Handle Win32RecorderWindows::Find(const std::string& title) {
+  return reinterpret_cast<Handle>(FindWindowA(nullptr, title.c_str()));
+}
+
+void Win32RecorderWindows::Restore(Handle window) { ShowWindow(AsWindow(window), SW_RESTORE); }
+
+void Win32RecorderWindows::LowerMainWindow() {
+  SetWindowPos(mainWindow_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ShowWindow(mainWindow_, SW_MINIMIZE);
+}
+
+void Win32RecorderWindows::SendStart(Handle window, const std::string& text, bool audioMode) {
+  COPYDATASTRUCT data{};
+  data.dwData = 0;
+  std::vector<char> narrow(text.begin(), text.end());
+  narrow.push_back('\0');
+  // The recording programs read as many bytes as the 8-bit text has, twice;
+  // the buffer is zero-filled so that any unused room reads as zeros.
+  std::vector<wchar_t> wide(kWideBufferUnits, L'\0');
+  if (audioMode) {
+    data.lpData = narrow.data();
+    data.cbData = static_cast<DWORD>(text.size());
+  } else {
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        kWideBufferUnits - 1);
+    data.lpData = wide.data();
+    data.cbData = static_cast<DWORD>(2 * text.size());
+  }
+  SendMessageA(AsWindow(window), WM_COPYDATA, 707, reinterpret_cast<LPARAM>(&data));
+}
+
+void Win32RecorderWindows::PostStop(Handle window) {
+  PostMessageA(AsWindow(window), stopMessage_, 7, 7);
+}
+
+}  // namespace ormidal

@@ -1,0 +1,28 @@
+// What the engine shows the user: the dialog's status line and focus, the
+// entry that has just started, and its plain message box.
+#pragma once
+
+#include <windows.h>
+
+#include "engine.h"
+#include "recorder_link.h"
+
+namespace ormidal {
+
+class AppEngineUi final : public EngineUi {
+ public:
+  explicit AppEngineUi(LinkState& link) : link_(link) {}
+  // The Schedule Recordings dialog, once it exists.
+  void SetDialog(HWND dialog) { dialog_ = dialog; }
+  void SetStatus(const std::string& text) override;
+  void FocusEnableButton() override;
+  void FocusDisableButton() override;
+  void FillFromEntry(const ScheduleEntry& entry) override;
+  void PlainMessage(const std::string& text) override;
+
+ private:
+  LinkState& link_;
+  HWND dialog_ = nullptr;
+};
+
+}  // namespace ormidal

@@ -1,0 +1,116 @@
+// Ormidal.exe driving a recording program: this test is the recording
+// program and records every request that reaches its window.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "e2e_support.h"
+#include "time_text.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+ormidal::FileTime LocalNow() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  ormidal::CalendarRecord r{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
+                            st.wHour, st.wMinute, st.wSecond, 0};
+  ormidal::FileTime p = 0;
+  ormidal::RecordToFileTime(r, p);
+  return p;
+}
+
+ormidal::FileTime Seconds(int s) { return static_cast<ormidal::FileTime>(s) * ormidal::kTicksPerSecond; }
+
+int SecondOfDay(const SYSTEMTIME& t) { return (t.wHour * 60 + t.wMinute) * 60 + t.wSecond; }
+int SecondOfDay(ormidal::FileTime p) {
+  ormidal::CalendarRecord r;
+  ormidal::FileTimeToRecord(p, r);
+  return (r.hour * 60 + r.minute) * 60 + r.second;
+}
+
+class SchedulerRun {
+ public:
+  SchedulerRun(const std::string& name, const std::string& line)
+      : folder_(name) {
+    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << line;
+  }
+  void Start(const std::string& windowName) {
+    ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w " + windowName +
+                              " /dir \"" + folder_.Windows() + "\""));
+  }
+  e2e::Process process;
+
+ private:
+  e2e::TempFolder folder_;
+};
+
+std::string Line(const std::string& name, ormidal::FileTime start, ormidal::FileTime end,
+                 const std::string& pos = "100,100,600,500") {
+  return name + " URL: http://tv/live START: " + ormidal::FileTimeToText(start) +
+         " END: " + ormidal::FileTimeToText(end) + " REPEAT: Once PROG: Player WND: " + pos +
+         "\r\n";
+}
+
+TEST(RecorderLink, OneStartAsUtf16WhenTheWindowOpensAndOneStopWhenItCloses) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime start = LocalNow() + Seconds(4);
+  SchedulerRun run("ormidal_utf16", Line("Show", start, start + Seconds(2)));
+  run.Start("Lumora");
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 15s));
+  ASSERT_TRUE(recorder.WaitCount(false, 1, 10s));
+  const auto requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  const auto& s = requests[0];
+  ASSERT_TRUE(s.start);
+  EXPECT_EQ(s.wParam, 707u);
+  EXPECT_EQ(s.dwData, 0u);
+  EXPECT_EQ(s.bytes, e2e::Utf16Bytes("Show pos: 100,100,600,500 url: http://tv/live pro: player sec: 2"));
+  EXPECT_EQ(SecondOfDay(s.at), SecondOfDay(start));
+  const auto& t = requests[1];
+  EXPECT_FALSE(t.start);
+  EXPECT_EQ(t.wParam, 7u);
+  EXPECT_EQ(t.lParam, 7);
+  EXPECT_EQ(SecondOfDay(t.at), SecondOfDay(start + Seconds(2)));
+  EXPECT_TRUE(run.process.Running());
+}
+
+TEST(RecorderLink, TheAudioRecorderGetsEightBitTextAndNeedsNoPosition) {
+  e2e::RecordingProgram recorder("Sonvee");
+  const ormidal::FileTime start = LocalNow() + Seconds(3);
+  SchedulerRun run("ormidal_8bit", Line("Radio", start, start + Seconds(1), ""));
+  run.Start("Sonvee");
+  ASSERT_TRUE(recorder.WaitCount(false, 1, 15s));
+  const auto requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].bytes, "Radio pos:  url: http://tv/live pro: player sec: 1");
+}
+
+TEST(RecorderLink, AMissingRecordingWindowCancelsTheRecording) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime start = LocalNow() + Seconds(2);
+  SchedulerRun run("ormidal_missing", Line("Show", start, start + Seconds(2)));
+  run.Start("Vantor");
+  HWND box = e2e::WaitMessageBox(run.process.Id(), "Scheduler message", 15s);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "No recording program is running. Recording canceled.");
+  e2e::PressButton(box, IDOK);
+  // Past the end of the window nothing has reached any recording program.
+  EXPECT_FALSE(e2e::WaitFor([&] { return !recorder.Requests().empty(); }, 4s));
+}
+
+TEST(RecorderLink, AWindowAlreadyOpenAtStartUpStartsAtOnce) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime now = LocalNow();
+  SchedulerRun run("ormidal_open", Line("Late", now - Seconds(60), now + Seconds(30)));
+  const auto launched = std::chrono::steady_clock::now();
+  run.Start("Lumora");
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 10s));
+  EXPECT_LT(std::chrono::steady_clock::now() - launched, 5s);
+  // The entry's own length goes out, not the part that is left.
+  EXPECT_EQ(recorder.Requests()[0].bytes,
+            e2e::Utf16Bytes("Late pos: 100,100,600,500 url: http://tv/live pro: player sec: 90"));
+}
+
+}  // namespace
