@@ -10,3 +10,8 @@ add_executable(ormidal_e2e_test
 target_link_libraries(ormidal_e2e_test PRIVATE e2e_support ormidal_core)
 add_dependencies(ormidal_e2e_test Ormidal)
 add_test(NAME ormidal_e2e_test COMMAND ormidal_e2e_test ${DIST_DIR})
+
+# Latency of start and stop requests under Wine; ./run bench runs it.
+add_executable(ormidal_latency_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_latency_benchmark.cpp)
+target_link_libraries(ormidal_latency_benchmark PRIVATE e2e_support ormidal_core)
+add_dependencies(ormidal_latency_benchmark Ormidal)
