@@ -51,16 +51,7 @@ unsigned DelayToNextSecond(unsigned milliseconds) {
 CalendarRecord Win32EngineSystem::LocalTime() {
   SYSTEMTIME st;
   GetLocalTime(&st);
-  CalendarRecord r;
-  r.year = st.wYear;
-  r.month = st.wMonth;
-  r.dayOfWeek = st.wDayOfWeek;
-  r.day = st.wDay;
-  r.hour = st.wHour;
-  r.minute = st.wMinute;
-  r.second = st.wSecond;
-  r.milliseconds = st.wMilliseconds;
-  return r;
+  return FromSystemTime(st);
 }
 
 std::unique_ptr<Waiter> Win32EngineSystem::NewWaiter() { return std::make_unique<EventWaiter>(); }

@@ -1,6 +1,8 @@
 // Implements RecorderWindows with FindWindowA, WM_COPYDATA and PostMessageA.
 #include "recorder_win32.h"
 
+#include <shellapi.h>
+
 #include <vector>
 
 namespace ormidal {
@@ -45,6 +47,31 @@ void Win32RecorderWindows::SendStart(Handle window, const std::string& text, boo
 
 void Win32RecorderWindows::PostStop(Handle window) {
   PostMessageA(AsWindow(window), stopMessage_, 7, 7);
+}
+
+void OpenHelp(RecorderWindows& windows) {
+  const std::string page = HelpPage(windows);
+  if (page.empty()) return;
+  ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TestUrl(const std::string& text, int32_t browserLaunch, const std::string& mainTitle,
+             SchedulerHost& host) {
+  const TestUrlAction action = DecideTestUrl(text, browserLaunch, mainTitle);
+  switch (action.kind) {
+    case TestUrlAction::kNothing:
+      return;
+    case TestUrlAction::kAudioOnlyMessage:
+      host.SchedulerMessage("This URL can only be tested with Sonvee.", kMessageOk);
+      return;
+    case TestUrlAction::kOpenWithBrowser:
+      ShellExecuteA(nullptr, "open", action.file.c_str(), action.parameters.c_str(), nullptr,
+                    SW_SHOWNORMAL);
+      return;
+    case TestUrlAction::kOpenWithDefault:
+      ShellExecuteA(nullptr, "open", action.file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      return;
+  }
 }
 
 }  // namespace ormidal

@@ -22,4 +22,11 @@ class Win32RecorderWindows final : public RecorderWindows {
   UINT stopMessage_;
 };
 
+// The dialog's Help: the help page for the open recording program, if any.
+void OpenHelp(RecorderWindows& windows);
+
+// The dialog's Test URL on the URL/File Path text.
+void TestUrl(const std::string& text, int32_t browserLaunch, const std::string& mainTitle,
+             SchedulerHost& host);
+
 }  // namespace ormidal

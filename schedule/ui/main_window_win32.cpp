@@ -23,7 +23,6 @@ bool MainWindow::Create() {
     return false;
   }
   schedulePath_ = SchedulePath(app_.options.settingsFolder);
-  app_.slots.Clear();
   SetWindowTextA(Handle(), mainTitle_.c_str());
   SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
   return true;

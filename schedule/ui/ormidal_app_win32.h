@@ -20,7 +20,6 @@ class Ormidal final : public fw::Application {
  public:
   Options options;
   CurrentEntry currentEntry;
-  ActiveSlots slots;
   UINT scheduleRegisteredMessage = 0;
   UINT mouseClickRegisteredMessage = 0;
   Win32Host host;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "e2e_support.h"
+#include "engine_win32.h"
 #include "time_text.h"
 
 namespace {
@@ -14,8 +15,8 @@ using namespace std::chrono_literals;
 ormidal::FileTime LocalNow() {
   SYSTEMTIME st;
   GetLocalTime(&st);
-  ormidal::CalendarRecord r{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
-                            st.wHour, st.wMinute, st.wSecond, 0};
+  ormidal::CalendarRecord r = ormidal::FromSystemTime(st);
+  r.milliseconds = 0;
   ormidal::FileTime p = 0;
   ormidal::RecordToFileTime(r, p);
   return p;
