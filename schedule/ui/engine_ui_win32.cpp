@@ -1,32 +1,29 @@
 // Implements AppEngineUi on the dialog's controls.
 #include "engine_ui_win32.h"
 
-#include "options.h"
+#include <windows.h>
+
+#include "resource.h"
+#include "timer_dlg_win32.h"
 
 namespace ormidal {
-namespace {
-
-constexpr int kStatusControl = 1027;
-constexpr int kEnableButton = 1006;
-constexpr int kDisableButton = 1009;
-
-}  // namespace
 
 void AppEngineUi::SetStatus(const std::string& text) {
-  if (dialog_ != nullptr) SetDlgItemTextA(dialog_, kStatusControl, text.c_str());
+  if (TimerDlg* dialog = dialog_.load()) dialog->SetStatus(text);
 }
 
 void AppEngineUi::FocusEnableButton() {
-  if (dialog_ != nullptr) SetFocus(GetDlgItem(dialog_, kEnableButton));
+  if (TimerDlg* dialog = dialog_.load()) dialog->FocusButton(IDC_ENABLE);
 }
 
 void AppEngineUi::FocusDisableButton() {
-  if (dialog_ != nullptr) SetFocus(GetDlgItem(dialog_, kDisableButton));
+  if (TimerDlg* dialog = dialog_.load()) dialog->FocusButton(IDC_DISABLE);
 }
 
 void AppEngineUi::FillFromEntry(const ScheduleEntry& entry) {
   // The start request that follows carries the entry's own length.
   link_.SetDurationText(DurationFromDifference(TimeDifference(entry.endTime, entry.startTime)));
+  if (TimerDlg* dialog = dialog_.load()) dialog->FillFromEntry(entry);
 }
 
 void AppEngineUi::PlainMessage(const std::string& text) {

@@ -2,18 +2,20 @@
 // entry that has just started, and its plain message box.
 #pragma once
 
-#include <windows.h>
+#include <atomic>
 
 #include "engine.h"
 #include "recorder_link.h"
 
 namespace ormidal {
 
+class TimerDlg;
+
 class AppEngineUi final : public EngineUi {
  public:
   explicit AppEngineUi(LinkState& link) : link_(link) {}
   // The Schedule Recordings dialog, once it exists.
-  void SetDialog(HWND dialog) { dialog_ = dialog; }
+  void SetDialog(TimerDlg* dialog) { dialog_ = dialog; }
   void SetStatus(const std::string& text) override;
   void FocusEnableButton() override;
   void FocusDisableButton() override;
@@ -22,7 +24,7 @@ class AppEngineUi final : public EngineUi {
 
  private:
   LinkState& link_;
-  HWND dialog_ = nullptr;
+  std::atomic<TimerDlg*> dialog_{nullptr};
 };
 
 }  // namespace ormidal

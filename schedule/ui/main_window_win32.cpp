@@ -28,15 +28,33 @@ bool MainWindow::Create() {
   return true;
 }
 
+const std::string& MainWindow::SettingsFolder() const { return app_.options.settingsFolder; }
+
 void MainWindow::OnTimer() {
-  if (firstTickDone_) return;
-  ShowWindow(Handle(), SW_SHOWNORMAL);
-  firstTickDone_ = true;
-  if (app_.engine->flags.schedulerActive.load() == 0) return;
-  app_.engine->EnableScheduler(schedulePath_);
-  if (app_.options.minimizeAtStart) {
-    ShowWindow(Handle(), SW_MINIMIZE);
-    app_.options.minimizeAtStart = false;
+  if (app_.timerDlg != nullptr) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    app_.timerDlg->SetClock(ClockText(FromSystemTime(now)));
+  }
+  if (!firstTickDone_) {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    firstTickDone_ = true;
+    app_.timerDlg = std::make_unique<TimerDlg>(app_);
+    if (app_.timerDlg->Create()) {
+      app_.engineUi->SetDialog(app_.timerDlg.get());
+    } else {
+      app_.timerDlg.reset();
+    }
+    if (app_.engine->flags.schedulerActive.load() == 0) return;
+    app_.engine->EnableScheduler(schedulePath_);
+    if (app_.options.minimizeAtStart) {
+      ShowWindow(Handle(), SW_MINIMIZE);
+      app_.options.minimizeAtStart = false;
+    }
+  }
+  if (app_.engine->flags.schedulerActive.load() != 0 && app_.timerDlg != nullptr) {
+    app_.timerDlg->SetStatus(app_.engine->slots.Any() ? "Scheduler is active counting..."
+                                                      : "Scheduler is active waiting...");
   }
 }
 

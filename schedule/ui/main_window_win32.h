@@ -17,6 +17,7 @@ class MainWindow final : public fw::FrameWindow {
   bool Create();
   const std::string& MainTitle() const { return mainTitle_; }
   const std::string& SchedulePathText() const { return schedulePath_; }
+  const std::string& SettingsFolder() const;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -10,6 +10,9 @@
 #include "options.h"
 #include "recorder_link.h"
 #include "recorder_win32.h"
+#include "list_dlg_win32.h"
+#include "schedule_edit.h"
+#include "timer_dlg_win32.h"
 #include "schedule_file.h"
 #include "scheduler_host_win32.h"
 #include "window_win32.h"
@@ -31,6 +34,13 @@ class Ormidal final : public fw::Application {
   std::unique_ptr<RecorderControl> recorderControl;
   std::unique_ptr<AppEngineUi> engineUi;
   std::unique_ptr<Engine> engine;
+
+  // The dialogs and what a save and the list's Change leave behind.
+  std::unique_ptr<TimerDlg> timerDlg;
+  std::unique_ptr<ListDlg> listDlg;  // at most one list at a time
+  PendingSave pending;
+  bool changePending = false;
+  bool enableDeclined = false;
 
   ormidal::MainWindow* Main() { return mainWindow_.get(); }
 

@@ -1,0 +1,134 @@
+#include "timer_dlg_logic.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_host.h"
+
+namespace ormidal {
+namespace {
+
+DialogValues Valid() {
+  DialogValues v;
+  v.fileName = "Concert";
+  v.url = "C:\\clips\\a.asx";
+  v.programName = "player";
+  v.windowPosition = "100,100,600,500";
+  v.duration = "01:30:00";
+  v.date = CalendarRecord{2024, 1, 5, 5, 0, 0, 0, 0};
+  v.timeOfDay = CalendarRecord{2000, 1, 0, 1, 20, 30, 0, 500};
+  v.repeat.once = true;
+  return v;
+}
+
+struct Save {
+  Options options;
+  CurrentEntry current;
+  PendingSave pending;
+  FakeHost host;
+  FailingFiles files;  // no settings file: the DVD rule is skipped
+  bool Run(DialogValues& v) { return PrepareSave(v, options, current, pending, files, host); }
+};
+
+TEST(CheckDuration, ShapeRangesAndZero) {
+  DurationParts p;
+  EXPECT_EQ(CheckDuration("1:00:00", p), "Invalid timer duration (use hh:mm:ss)");
+  EXPECT_EQ(CheckDuration("", p), "Invalid timer duration (use hh:mm:ss)");
+  EXPECT_EQ(CheckDuration("12345678", p), "Invalid timer duration (use hh:mm:ss)");
+  EXPECT_EQ(CheckDuration("1234:678", p), "Invalid timer duration (use hh:mm:ss)");
+  EXPECT_EQ(CheckDuration("00:60:00", p), "Invalid number of minutes (mm <= 59)");
+  EXPECT_EQ(CheckDuration("00:00:60", p), "Invalid number of seconds (ss <= 59)");
+  EXPECT_EQ(CheckDuration("00:00:00", p), "Timer duration is zero!!");
+  EXPECT_EQ(CheckDuration("99:59:59", p), "");
+  EXPECT_EQ(p.hours * 3600 + p.minutes * 60 + p.seconds, 99 * 3600 + 59 * 60 + 59);
+  EXPECT_EQ(CheckDuration("00:-1:00", p), "");
+  EXPECT_EQ(p.minutes, -1);
+}
+
+TEST(PrepareSave, StoresTheComposedLineAndTheTimes) {
+  Save s;
+  DialogValues v = Valid();
+  ASSERT_TRUE(s.Run(v));
+  EXPECT_EQ(s.pending.pendingLine,
+            "Concert URL: C:\\clips\\a.asx START: Jan 05,2024 08:30:00 PM END: Jan 05,2024 "
+            "10:00:00 PM REPEAT: Once");
+  EXPECT_EQ(FileTimeToText(s.current.startTime), "Jan 05,2024 08:30:00 PM");
+  EXPECT_EQ(FileTimeToText(s.current.endTime), "Jan 05,2024 10:00:00 PM");
+  EXPECT_EQ(s.host.messages, std::vector<std::string>{"Cannot read settings"});
+}
+
+TEST(PrepareSave, RefusalsComeInOrder) {
+  Save s;
+  DialogValues v = Valid();
+  v.fileName.clear();
+  v.duration = "bad";
+  v.repeat = {};
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(), "File name not specified");
+
+  v.fileName = "x";
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(), "Invalid timer duration (use hh:mm:ss)");
+
+  v.duration = "00:10:00";
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(), "Please specify the Repeat mode");
+
+  v.repeat.daily = true;
+  v.duration = "00:-1:00";
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(), "Start time is later then end time");
+  EXPECT_NE(s.current.startTime, 0u);  // written before the refusal
+}
+
+TEST(PrepareSave, TheWindowPositionQuestion) {
+  Save s;
+  DialogValues v = Valid();
+  v.windowPosition = kClickRequired;
+  s.host.answers = {kAnswerNo};
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages, std::vector<std::string>{
+                                 "Window position not specified. \t(100,100,600,500) corrdinates "
+                                 "will be used).\n\nContinue?"});
+  EXPECT_EQ(s.host.types, std::vector<int>{kMessageYesNo});
+  s.host.answers = {kAnswerYes};
+  EXPECT_TRUE(s.Run(v));
+  EXPECT_EQ(v.windowPosition, "100,100,600,500");
+  EXPECT_EQ(s.pending.pendingEntry.timePos, "100,100,600,500");
+
+  Save audio;
+  audio.options.audioMode = true;
+  DialogValues a = Valid();
+  a.windowPosition.clear();
+  EXPECT_TRUE(audio.Run(a));
+  EXPECT_TRUE(audio.host.messages.empty());  // no question, and no settings read
+  EXPECT_EQ(audio.pending.pendingEntry.timePos, "");
+}
+
+TEST(PrepareSave, EmptyUrlStoresNoProgramName) {
+  Save s;
+  DialogValues v = Valid();
+  v.url.clear();
+  ASSERT_TRUE(s.Run(v));
+  EXPECT_EQ(s.pending.pendingEntry.timeProg, "");
+  EXPECT_EQ(s.pending.pendingLine.substr(0, 21), "Concert URL:  START: ");
+}
+
+TEST(DialogFill, PositionAndRepeatBoxes) {
+  EXPECT_EQ(PositionBoxText("http://radio|1,2", "5,5,9,9"), "Click required...");
+  EXPECT_EQ(PositionBoxText("http://radio|1", "5,5,9,9"), "5,5,9,9");
+  EXPECT_TRUE(RepeatBoxesFromText("Once").once);
+  EXPECT_TRUE(RepeatBoxesFromText("Daily Mon").daily);
+  const RepeatChoice days = RepeatBoxesFromText(" Sun Sat");
+  EXPECT_FALSE(days.once || days.daily);
+  EXPECT_TRUE(days.days[0] && days.days[6] && !days.days[1]);
+  RepeatChoice boxes = days;
+  boxes.once = true;
+  ApplyRepeatClick(boxes, RepeatBox::kDay);
+  EXPECT_FALSE(boxes.once);
+  EXPECT_TRUE(boxes.days[0]);
+  ApplyRepeatClick(boxes, RepeatBox::kDaily);
+  EXPECT_FALSE(boxes.days[0] || boxes.days[6]);
+}
+
+}  // namespace
+}  // namespace ormidal

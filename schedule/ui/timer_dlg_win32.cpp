@@ -1,0 +1,271 @@
+// Implements TimerDlg on dialog resource 158.
+#include "timer_dlg_win32.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <vector>
+
+#include "list_dlg_win32.h"
+#include "ormidal_app_win32.h"
+#include "recorder_win32.h"
+#include "resource.h"
+
+namespace ormidal {
+namespace {
+
+constexpr UINT kFillFromEntryMessage = WM_APP + 1;
+constexpr UINT_PTR kPresenceTimer = 1;
+constexpr UINT kPresenceMs = 1000;
+constexpr UINT kFillTimeoutMs = 5000;
+constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC_WED,
+                                                 IDC_THU, IDC_FRI, IDC_SAT};
+
+SYSTEMTIME ToSystemTime(const CalendarRecord& r) {
+  SYSTEMTIME st{};
+  st.wYear = r.year;
+  st.wMonth = r.month;
+  st.wDayOfWeek = r.dayOfWeek;
+  st.wDay = r.day;
+  st.wHour = r.hour;
+  st.wMinute = r.minute;
+  st.wSecond = r.second;
+  return st;
+}
+
+}  // namespace
+
+bool TimerDlg::Create() {
+  return CreateModeless(app_.Instance(), IDD_TIMER_DLG, app_.Main()->Handle());
+}
+
+bool TimerDlg::OnInitDialog() {
+  SetCurrentTime();
+  SetText(IDC_DURATION, "00:00:00");
+  SetText(IDC_URL, app_.currentEntry.timeUrl);
+  SetText(IDC_FILE_NAME, app_.currentEntry.timeName);
+  SetText(IDC_WINDOW_POSITION, app_.currentEntry.timePos);
+  CheckDlgButton(Handle(), IDC_ONCE, BST_CHECKED);
+  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.link->DurationText());
+  SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowTextA(Handle(), ("Schedule " + app_.options.windowName + " Recordings...").c_str());
+  BringWindowToTop(Handle());
+  SetTimer(Handle(), kPresenceTimer, kPresenceMs, nullptr);
+  return true;
+}
+
+std::string TimerDlg::Text(int id) const {
+  HWND control = GetDlgItem(Handle(), id);
+  const int length = GetWindowTextLengthA(control);
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowTextA(control, buffer.data(), length + 1);
+  return buffer.data();
+}
+
+void TimerDlg::SetText(int id, const std::string& text) { SetDlgItemTextA(Handle(), id, text.c_str()); }
+
+void TimerDlg::SetStatus(const std::string& text) { SetText(IDC_STATUS, text); }
+
+void TimerDlg::SetClock(const std::string& text) { SetText(IDC_CLOCK, text); }
+
+void TimerDlg::FocusButton(int id) { SetFocus(GetDlgItem(Handle(), id)); }
+
+void TimerDlg::ShowRepeat(const RepeatChoice& boxes) {
+  CheckDlgButton(Handle(), IDC_ONCE, boxes.once ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(Handle(), IDC_DAILY, boxes.daily ? BST_CHECKED : BST_UNCHECKED);
+  for (std::size_t d = 0; d < kWeekDays; ++d) {
+    CheckDlgButton(Handle(), kDayBoxes[d], boxes.days[d] ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
+RepeatChoice TimerDlg::ReadRepeat() const {
+  RepeatChoice boxes;
+  boxes.once = IsDlgButtonChecked(Handle(), IDC_ONCE) == BST_CHECKED;
+  boxes.daily = IsDlgButtonChecked(Handle(), IDC_DAILY) == BST_CHECKED;
+  for (std::size_t d = 0; d < kWeekDays; ++d) {
+    boxes.days[d] = IsDlgButtonChecked(Handle(), kDayBoxes[d]) == BST_CHECKED;
+  }
+  return boxes;
+}
+
+DialogValues TimerDlg::ReadControls() const {
+  DialogValues v;
+  v.fileName = Text(IDC_FILE_NAME);
+  v.url = Text(IDC_URL);
+  v.programName = Text(IDC_PROGRAM_NAME);
+  v.windowPosition = Text(IDC_WINDOW_POSITION);
+  v.duration = Text(IDC_DURATION);
+  SYSTEMTIME date{};
+  SendDlgItemMessageA(Handle(), IDC_CALENDAR, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+  SYSTEMTIME time{};
+  SendDlgItemMessageA(Handle(), IDC_START_TIME, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+  v.date = FromSystemTime(date);
+  v.timeOfDay = FromSystemTime(time);
+  v.repeat = ReadRepeat();
+  return v;
+}
+
+void TimerDlg::SetCurrentTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  SendDlgItemMessageA(Handle(), IDC_CALENDAR, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&now));
+  SendDlgItemMessageA(Handle(), IDC_START_TIME, DTM_SETSYSTEMTIME, GDT_VALID,
+                      reinterpret_cast<LPARAM>(&now));
+}
+
+void TimerDlg::ShowStart(FileTime start) {
+  CalendarRecord r;
+  if (!FileTimeToRecord(start, r)) return;
+  SYSTEMTIME st = ToSystemTime(r);
+  SendDlgItemMessageA(Handle(), IDC_CALENDAR, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
+  SendDlgItemMessageA(Handle(), IDC_START_TIME, DTM_SETSYSTEMTIME, GDT_VALID,
+                      reinterpret_cast<LPARAM>(&st));
+}
+
+void TimerDlg::FillFromCurrentEntry() {
+  const CurrentEntry& e = app_.currentEntry;
+  app_.engine->flags.stopRequested.store(1);
+  SetStatus("Scheduller is disabled");
+  SetText(IDC_FILE_NAME, e.timeName);
+  SetText(IDC_PROGRAM_NAME, e.timeProg);
+  SetText(IDC_URL, e.timeUrl);
+  SetText(IDC_WINDOW_POSITION, PositionBoxText(e.timeUrl, e.timePos));
+  ShowStart(e.startTime);
+  SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
+  ShowRepeat(RepeatBoxesFromText(e.timeDay));
+}
+
+void TimerDlg::FillFromEntry(const ScheduleEntry& entry) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(Handle(), kFillFromEntryMessage, 0, reinterpret_cast<LPARAM>(&entry),
+                      SMTO_NORMAL, kFillTimeoutMs, &ignored);
+}
+
+void TimerDlg::ShowEntry(const ScheduleEntry& e) {
+  SetText(IDC_FILE_NAME, e.timeName);
+  SetText(IDC_PROGRAM_NAME, e.timeProg);
+  SetText(IDC_URL, e.timeUrl);
+  if (!app_.options.audioMode) {
+    SetText(IDC_WINDOW_POSITION, std::to_string(e.posLeft) + "," + std::to_string(e.posTop) + "," +
+                                     std::to_string(e.posRight) + "," + std::to_string(e.posBottom));
+  }
+  if (PositionBoxText(e.timeUrl, "") == kClickRequired) SetText(IDC_WINDOW_POSITION, kClickRequired);
+  ShowStart(e.startTime);
+  SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
+  ShowRepeat(RepeatChoice{});
+}
+
+void TimerDlg::SaveSchedule() {
+  DialogValues values = ReadControls();
+  const bool goOn = PrepareSave(values, app_.options, app_.currentEntry, app_.pending, app_.files,
+                                app_.host);
+  SetText(IDC_WINDOW_POSITION, values.windowPosition);
+  SetText(IDC_DURATION, values.duration);
+  if (!goOn) return;
+  OpenEventsList(app_, Handle(), ListMode::kNormal);
+  app_.changePending = false;
+  app_.engine->DisableScheduler();
+  if (app_.host.SchedulerMessage("Enable scheduler now?", kMessageYesNo) == kAnswerYes) {
+    app_.engine->EnableScheduler(app_.Main()->SchedulePathText());
+    DestroyEventsList(app_);
+    FocusButton(IDC_ENABLE);
+  } else {
+    app_.enableDeclined = true;
+    app_.engine->DisableScheduler();
+  }
+}
+
+void TimerDlg::EnableButton() {
+  if (app_.engine->flags.schedulerActive.load() != 0) {
+    if (app_.host.SchedulerMessage(
+            "Scheduler is currently active. Would you like to stop the scheduler now?",
+            kMessageYesNo) == kAnswerYes) {
+      app_.engine->DisableScheduler();
+    }
+    return;
+  }
+  app_.engine->EnableScheduler(app_.Main()->SchedulePathText());
+}
+
+void TimerDlg::ViewEventsList() {
+  SetText(IDC_WINDOW_POSITION, "");
+  app_.pending.pendingLine.clear();
+  OpenEventsList(app_, Handle(), ListMode::kViewOnly);
+}
+
+void TimerDlg::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return;
+  RepeatChoice boxes = ReadRepeat();
+  switch (id) {
+    case IDC_SAVE_SCHEDULE:
+      SaveSchedule();
+      return;
+    case IDC_ENABLE:
+      EnableButton();
+      return;
+    case IDC_DISABLE:
+      app_.engine->DisableScheduler();
+      return;
+    case IDC_VIEW_SCHEDULER:
+      ViewEventsList();
+      return;
+    case IDC_SET_CURRENT_TIME:
+      SetCurrentTime();
+      return;
+    case IDC_ONCE:
+      ApplyRepeatClick(boxes, RepeatBox::kOnce);
+      ShowRepeat(boxes);
+      return;
+    case IDC_DAILY:
+      ApplyRepeatClick(boxes, RepeatBox::kDaily);
+      ShowRepeat(boxes);
+      return;
+    case IDC_TEST_URL:
+      TestUrl(Text(IDC_URL), app_.options.browserLaunch, app_.Main()->MainTitle(), app_.host);
+      return;
+    case IDC_HELP_BUTTON:
+      OpenHelp(*app_.recorderWindows);
+      return;
+    case IDCANCEL:
+      ExitProcess(0);
+    case IDOK:
+      return;  // Enter does nothing
+    default:
+      for (int box : kDayBoxes) {
+        if (id == box) {
+          ApplyRepeatClick(boxes, RepeatBox::kDay);
+          ShowRepeat(boxes);
+        }
+      }
+      return;
+  }
+}
+
+bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kPresenceTimer && RecordingProgramGone(*app_.link, *app_.recorderWindows)) {
+        ExitProcess(0);
+      }
+      result = TRUE;
+      return true;
+    case kFillFromEntryMessage:
+      ShowEntry(*reinterpret_cast<const ScheduleEntry*>(lParam));
+      result = TRUE;
+      return true;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(app_.Main()->Handle(), SW_MINIMIZE);
+        result = TRUE;
+        return true;
+      }
+      if ((wParam & 0xFFF0) == SC_CLOSE) ExitProcess(0);
+      return false;
+    case WM_CLOSE:
+      ExitProcess(0);
+    default:
+      return false;
+  }
+}
+
+}  // namespace ormidal
