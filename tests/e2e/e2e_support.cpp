@@ -1,5 +1,7 @@
 #include "e2e_support.h"
 
+#include <commctrl.h>
+
 #include <thread>
 #include <vector>
 
@@ -262,6 +264,118 @@ std::string Utf16Bytes(const std::string& text) {
     bytes += '\0';
   }
   return bytes;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+RemoteBuffer::RemoteBuffer(HWND window, std::size_t size) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process_ != nullptr) {
+    address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+}
+
+RemoteBuffer::~RemoteBuffer() {
+  if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  if (process_ != nullptr) CloseHandle(process_);
+}
+
+bool RemoteBuffer::Write(const void* data, std::size_t size, std::size_t offset) {
+  return address_ != nullptr &&
+         WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+}
+
+bool RemoteBuffer::Read(void* data, std::size_t size, std::size_t offset) {
+  return address_ != nullptr &&
+         ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+}
+
+namespace {
+
+bool SendTime(HWND control, UINT message, WPARAM wParam, const SYSTEMTIME& time) {
+  RemoteBuffer remote(control, sizeof(SYSTEMTIME));
+  if (!remote.Write(&time, sizeof time)) return false;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(control, message, wParam, reinterpret_cast<LPARAM>(remote.Address()),
+                             SMTO_ABORTIFHUNG, 5000, &result) != 0 &&
+         result != 0;
+}
+
+bool ReceiveTime(HWND control, UINT message, SYSTEMTIME& time) {
+  RemoteBuffer remote(control, sizeof(SYSTEMTIME));
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(control, message, 0, reinterpret_cast<LPARAM>(remote.Address()),
+                          SMTO_ABORTIFHUNG, 5000, &result) == 0) {
+    return false;
+  }
+  return remote.Read(&time, sizeof time);
+}
+
+}  // namespace
+
+bool SetCalendarDate(HWND calendar, const SYSTEMTIME& date) {
+  return SendTime(calendar, MCM_SETCURSEL, 0, date);
+}
+bool SetPickerTime(HWND picker, const SYSTEMTIME& time) {
+  return SendTime(picker, DTM_SETSYSTEMTIME, GDT_VALID, time);
+}
+bool GetCalendarDate(HWND calendar, SYSTEMTIME& date) {
+  return ReceiveTime(calendar, MCM_GETCURSEL, date);
+}
+bool GetPickerTime(HWND picker, SYSTEMTIME& time) {
+  return ReceiveTime(picker, DTM_GETSYSTEMTIME, time);
+}
+
+int ListViewRows(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string ListViewText(HWND view, int row, int column) {
+  constexpr std::size_t kTextRoom = 8192;
+  RemoteBuffer remote(view, sizeof(LVITEMA) + kTextRoom);
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.cchTextMax = static_cast<int>(kTextRoom);
+  item.pszText = static_cast<char*>(remote.Address()) + sizeof(LVITEMA);
+  if (!remote.Write(&item, sizeof item)) return {};
+  SendMessageA(view, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(remote.Address()));
+  std::string text(kTextRoom, '\0');
+  remote.Read(text.data(), kTextRoom, sizeof(LVITEMA));
+  text.resize(text.find('\0'));
+  return text;
+}
+
+bool ListViewSelect(HWND view, const std::vector<int>& rows) {
+  RemoteBuffer remote(view, sizeof(LVITEMA));
+  for (int row = 0; row < ListViewRows(view); ++row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    for (int wanted : rows) {
+      if (wanted == row) item.state = LVIS_SELECTED;
+    }
+    if (!remote.Write(&item, sizeof item)) return false;
+    SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.Address()));
+  }
+  return true;
+}
+
+std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool IsChecked(HWND dialog, int id) {
+  return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 }  // namespace e2e

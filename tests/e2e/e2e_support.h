@@ -106,6 +106,42 @@ class RecordingProgram {
 // The UTF-16 bytes of 8-bit text, as the start request carries them.
 std::string Utf16Bytes(const std::string& text);
 
+// Memory in another process, for messages that carry a struct (the common
+// controls read and write it in their own process).
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, std::size_t size);
+  ~RemoteBuffer();
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  void* Address() const { return address_; }
+  bool Write(const void* data, std::size_t size, std::size_t offset = 0);
+  bool Read(void* data, std::size_t size, std::size_t offset = 0);
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+// The date of a month calendar and the time of a date-time picker of another process.
+bool SetCalendarDate(HWND calendar, const SYSTEMTIME& date);
+bool SetPickerTime(HWND picker, const SYSTEMTIME& time);
+bool GetCalendarDate(HWND calendar, SYSTEMTIME& date);
+bool GetPickerTime(HWND picker, SYSTEMTIME& time);
+
+// Rows of a report list view of another process.
+int ListViewRows(HWND view);
+std::string ListViewText(HWND view, int row, int column);
+// Selects exactly the given rows.
+bool ListViewSelect(HWND view, const std::vector<int>& rows);
+
+// Text of a control, and setting it as the user would have typed it.
+std::string ControlText(HWND dialog, int id);
+void SetControlText(HWND dialog, int id, const std::string& text);
+// Clicks a button of a dialog (posted, so a message box it opens does not block the test).
+void Click(HWND dialog, int id);
+bool IsChecked(HWND dialog, int id);
+
 // A fresh folder under the temporary folder, removed afterwards.
 class TempFolder {
  public:
