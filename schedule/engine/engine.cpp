@@ -49,10 +49,11 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
     if (x.kind != LineKind::kEntry) continue;
     values.startTime = GetFileTime(values.timeStart);
     values.endTime = GetFileTime(values.timeEnd);
+    // A time that cannot be read is never due. It reads as the year 1601, and
+    // the repeat rule would move that onto today, so decide before it runs.
+    const bool readable = values.startTime != 0 && values.endTime != 0;
     ApplyRepeat(values, now);
     auto& slot = slots.activeSlot[i];
-    // A time that cannot be read is never due (it would read as the year 1601).
-    const bool readable = values.startTime != 0 && values.endTime != 0;
     if (!readable || present < values.startTime || present >= values.endTime) {
       slot.store(0);
     } else if (slot.load() == 0) {

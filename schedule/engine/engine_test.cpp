@@ -288,5 +288,30 @@ TEST(ParseSchedules, ALastLineWithoutABreakAndDamagedLinesBeforeIt) {
   EXPECT_EQ(started, (std::vector<std::string>{"Last", "A"}));
 }
 
+TEST(ParseSchedules, ARepeatingLineWithAnUnreadableTimeIsNeverDue) {
+  CalendarRecord now = Jan(5, 22, 0, 0);
+  now.dayOfWeek = 1;
+  const FileTime n = Point(now);
+  auto damage = [](std::string line, const std::string& from, const std::string& to) {
+    return line.replace(line.find(from), from.size(), to);
+  };
+  // Read as the year 1601, the repeat rule would move such a start onto today.
+  const std::string weekly = damage(Line("Weekly", n - Seconds(60), n + Seconds(60), "Mon"),
+                                    " START: Jan", " START: Jxn");
+  const std::string daily = damage(Line("Daily", n - Seconds(86460), n - Seconds(86340), "Daily"),
+                                   " START: Jan", " START: Jan 5");
+  const std::string endless = damage(Line("Endless", n - Seconds(60), n + Seconds(60), "Mon"),
+                                     "PM REPEAT", "pm REPEAT");
+  ActiveSlots slots;
+  std::vector<std::string> started;
+  ParseSchedules(weekly + daily + endless + Line("Good", n - Seconds(60), n + Seconds(60), "Mon"),
+                 now, slots, [] { return false; },
+                 [&](LineValues& v) { started.push_back(v.timeName); });
+  EXPECT_EQ(started, std::vector<std::string>{"Good"});
+  EXPECT_EQ(slots.activeSlot[0].load(), 0);
+  EXPECT_EQ(slots.activeSlot[1].load(), 0);
+  EXPECT_EQ(slots.activeSlot[2].load(), 0);
+}
+
 }  // namespace
 }  // namespace ormidal
