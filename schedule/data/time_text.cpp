@@ -153,10 +153,14 @@ FileTime GetFileTime(std::string_view text) {
 
 FileTime NewTime(FileTime point, int32_t weeks, int32_t days, int32_t hours, int32_t minutes,
                  int32_t seconds) {
-  const int64_t offset =
-      ((((int64_t{weeks} * 7 + days) * 24 + hours) * 60 + minutes) * 60 + seconds) *
-      static_cast<int64_t>(kTicksPerSecond);
-  return TruncateToSecond(point) + static_cast<FileTime>(offset);  // wraps like the system's sum
+  // Unsigned: absurd amounts (a duration box may hold any number) wrap as the
+  // system's 64-bit sum does instead of overflowing; small ones add as signed.
+  auto amount = [](int32_t value) { return static_cast<FileTime>(int64_t{value}); };
+  const FileTime offset =
+      ((((amount(weeks) * 7 + amount(days)) * 24 + amount(hours)) * 60 + amount(minutes)) * 60 +
+       amount(seconds)) *
+      kTicksPerSecond;
+  return TruncateToSecond(point) + offset;
 }
 
 int64_t TimeDifference(FileTime a, FileTime b) {

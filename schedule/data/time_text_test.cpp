@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -161,6 +163,18 @@ TEST(TimeArithmetic, NewTimeTruncatesThenMoves) {
             3600 * static_cast<int64_t>(kTicksPerSecond));
   EXPECT_EQ(TimeDifference(Point(2024, 1, 5, 20), Point(2024, 1, 5, 21)),
             -3600 * static_cast<int64_t>(kTicksPerSecond));
+}
+
+TEST(TimeArithmetic, NewTimeWrapsAbsurdAmountsInsteadOfOverflowing) {
+  // A duration box of nine digits of hours, or the largest amounts at all.
+  const FileTime base = Point(2024, 1, 5, 20, 30, 0);
+  constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
+  constexpr FileTime kMostHours = FileTime{kMost} * 3600 * kTicksPerSecond;
+  EXPECT_EQ(NewTime(base, 0, 0, kMost, 0, 0), base + kMostHours);
+  EXPECT_EQ(NewTime(base, 0, 0, -kMost, 0, 0), base - kMostHours);
+  EXPECT_EQ(NewTime(base, kMost, 0, 0, 0, 0), base + FileTime{kMost} * 7 * 24 * 3600 * kTicksPerSecond);
+  EXPECT_EQ(NewTime(base, 0, 0, 999999999, 0, 0) - base,
+            FileTime{999999999} * 3600 * kTicksPerSecond);
 }
 
 TEST(Durations, TextsAndSeconds) {
