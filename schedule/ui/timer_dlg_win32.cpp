@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "list_dlg_win32.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr UINT kFillFromEntryMessage = WM_APP + 1;
 constexpr UINT_PTR kPresenceTimer = 1;
 constexpr UINT kPresenceMs = 1000;
-constexpr UINT kFillTimeoutMs = 5000;
 constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC_WED,
                                                  IDC_THU, IDC_FRI, IDC_SAT};
 
@@ -136,19 +136,26 @@ void TimerDlg::FillFromCurrentEntry() {
 }
 
 void TimerDlg::FillFromEntry(const ScheduleEntry& entry) {
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(Handle(), kFillFromEntryMessage, 0, reinterpret_cast<LPARAM>(&entry),
-                      SMTO_NORMAL, kFillTimeoutMs, &ignored);
+  // Posted, not sent: the start request goes out without waiting for this
+  // thread, and the copy lives until the dialog has shown it.
+  auto shown = std::make_unique<ShownEntry>();
+  shown->timeName = entry.timeName;
+  shown->timeProg = entry.timeProg;
+  shown->timeUrl = entry.timeUrl;
+  shown->position = std::to_string(entry.posLeft) + "," + std::to_string(entry.posTop) + "," +
+                    std::to_string(entry.posRight) + "," + std::to_string(entry.posBottom);
+  shown->startTime = entry.startTime;
+  shown->endTime = entry.endTime;
+  if (PostMessageA(Handle(), kFillFromEntryMessage, 0, reinterpret_cast<LPARAM>(shown.get()))) {
+    shown.release();
+  }
 }
 
-void TimerDlg::ShowEntry(const ScheduleEntry& e) {
+void TimerDlg::ShowEntry(const ShownEntry& e) {
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
   SetText(IDC_URL, e.timeUrl);
-  if (!app_.options.audioMode) {
-    SetText(IDC_WINDOW_POSITION, std::to_string(e.posLeft) + "," + std::to_string(e.posTop) + "," +
-                                     std::to_string(e.posRight) + "," + std::to_string(e.posBottom));
-  }
+  if (!app_.options.audioMode) SetText(IDC_WINDOW_POSITION, e.position);
   if (PositionBoxText(e.timeUrl, "") == kClickRequired) SetText(IDC_WINDOW_POSITION, kClickRequired);
   ShowStart(e.startTime);
   SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
@@ -249,10 +256,12 @@ bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
       }
       result = TRUE;
       return true;
-    case kFillFromEntryMessage:
-      ShowEntry(*reinterpret_cast<const ScheduleEntry*>(lParam));
+    case kFillFromEntryMessage: {
+      std::unique_ptr<ShownEntry> shown(reinterpret_cast<ShownEntry*>(lParam));
+      ShowEntry(*shown);
       result = TRUE;
       return true;
+    }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
         ShowWindow(app_.Main()->Handle(), SW_MINIMIZE);

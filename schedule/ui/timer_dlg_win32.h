@@ -34,7 +34,13 @@ class TimerDlg final : public fw::Dialog {
   void ViewEventsList();
   void SetCurrentTime();
   void ShowStart(FileTime start);
-  void ShowEntry(const ScheduleEntry& entry);
+  // What a fill from a started entry shows, copied off the entry's thread.
+  struct ShownEntry {
+    std::string timeName, timeProg, timeUrl, position;
+    FileTime startTime = 0;
+    FileTime endTime = 0;
+  };
+  void ShowEntry(const ShownEntry& entry);
   DialogValues ReadControls() const;
   std::string Text(int id) const;
   void SetText(int id, const std::string& text);
