@@ -27,7 +27,11 @@ EditSeams SeamsOf(Ormidal& app) {
 
 }  // namespace
 
-bool ListDlg::Create(HWND owner) { return CreateModeless(app_.Instance(), IDD_LIST_DLG, owner); }
+bool ListDlg::Create(HWND owner) {
+  if (!CreateModeless(app_.Instance(), IDD_LIST_DLG, owner)) return false;
+  ShowWindow(Handle(), SW_SHOW);
+  return true;
+}
 
 bool ListDlg::OnInitDialog() {
   HWND view = ListView();

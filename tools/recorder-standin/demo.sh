@@ -23,7 +23,7 @@ now=$(date +%s)
 local_time() { LC_ALL=C date -d "@$1" '+%b %d,%Y %I:%M:%S %p'; }
 start=$(local_time $((now + opens_in)))
 end=$(local_time $((now + opens_in + lasts)))
-printf '%s\r\n' "Demo recording URL: http://example.com/live START: $start END: $end REPEAT: Once PROG: Player WND: 520,120,1020,420" \
+printf '%s\r\n' "Demo recording URL: http://example.com/live START: $start END: $end REPEAT: Once PROG: Player WND: 10,10,460,250" \
   >"$demo/schedule.log"
 echo "schedule.log: $(tr -d '\r' <"$demo/schedule.log")"
 
@@ -53,9 +53,16 @@ wait_for_line() { # pattern, seconds
 
 if [ -n "$screenshot" ]; then
   if wait_for_line 'start request:' $((opens_in + 15)); then
-    # Give the stand-in a moment to move and repaint its window.
+    # Give the windows a moment to move and paint.
     sleep 1
     import -window root "$screenshot"
+    # Then the user opens the Scheduled Events list.
+    list_shot="${screenshot%.png}-list.png"
+    timeout 30 wine "$dist/demo-driver.exe" click "Schedule $title Recordings..." 1015 || true
+    if timeout 30 wine "$dist/demo-driver.exe" wait "Scheduled Events" 5; then
+      sleep 1
+      import -window root "$list_shot"
+    fi
     shot_taken=1
   fi
 fi
@@ -71,6 +78,6 @@ starts=$(grep -c '^[0-9:.]* start request:' "$out" || true)
 stops=$(grep -c '^[0-9:.]* stop request' "$out" || true)
 echo "== the stand-in received $starts start and $stops stop requests (expected 1 and 1)"
 if [ -n "${shot_taken:-}" ]; then
-  echo "== screenshot taken while recording: $screenshot"
+  echo "== screenshots taken while recording: $screenshot (the dialog), $list_shot (the list)"
 fi
 [ "$starts" -eq 1 ] && [ "$stops" -eq 1 ]
