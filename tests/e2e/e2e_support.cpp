@@ -379,3 +379,73 @@ bool IsChecked(HWND dialog, int id) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+bool ListViewRowPoint(HWND view, int row, POINT& screen) {
+  RemoteBuffer remote(view, sizeof(RECT));
+  RECT rect{};
+  rect.left = LVIR_LABEL;
+  if (!remote.Write(&rect, sizeof rect)) return false;
+  DWORD_PTR ok = 0;
+  if (SendMessageTimeoutA(view, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(remote.Address()), SMTO_ABORTIFHUNG, 5000,
+                          &ok) == 0 ||
+      ok == 0 || !remote.Read(&rect, sizeof rect)) {
+    return false;
+  }
+  screen = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  return ClientToScreen(view, &screen) != FALSE;
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool Settle(HWND window) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
+}
+
+std::string ControlContents(HWND dialog, int id) {
+  char buffer[8192] = {};
+  DWORD_PTR copied = 0;
+  if (SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buffer,
+                          reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &copied) == 0) {
+    return {};
+  }
+  return std::string(buffer, copied);
+}
+
+void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+namespace {
+
+struct TitleSearch {
+  const std::string* part;
+  DWORD excluded;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTitlePart(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<TitleSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == s.excluded || owner == GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+  if (WindowText(hwnd).find(*s.part) == std::string::npos) return TRUE;
+  s.found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindWindowWithTitlePart(const std::string& text, DWORD excludedPid) {
+  TitleSearch search{&text, excludedPid, nullptr};
+  EnumWindows(&MatchTitlePart, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace e2e

@@ -29,6 +29,7 @@ class Process {
   Process& operator=(const Process&) = delete;
   bool Start(const std::string& commandLine, const std::string& directory = "");
   DWORD Id() const { return info_.dwProcessId; }
+  HANDLE ProcessHandle() const { return info_.hProcess; }
   bool Running() const;
   // Waits for the process to end; true with its exit code when it did.
   bool WaitExit(DWORD& exitCode, std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -153,5 +154,26 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+}  // namespace e2e
+
+namespace e2e {
+
+// The middle of a row of a list view of another process, in screen coordinates.
+bool ListViewRowPoint(HWND view, int row, POINT& screen);
+// The control that has the keyboard focus on the thread that owns window.
+HWND FocusedWindow(HWND window);
+// Sends a message that does nothing and waits until window's thread has taken
+// it, so that whatever that thread was doing before has run or is waiting for
+// the user.
+bool Settle(HWND window);
+// The text of a control of another process as the control itself keeps it
+// (edit boxes do not keep it where GetWindowText looks across processes).
+std::string ControlContents(HWND dialog, int id);
+// A click on a button or check box as the mouse gives it, so that an auto
+// check box toggles itself before its owner hears of it. Posted.
+void ClickButton(HWND dialog, int id);
+// A visible top-level window of another process whose title contains text.
+HWND FindWindowWithTitlePart(const std::string& text, DWORD excludedPid);
 
 }  // namespace e2e
