@@ -398,6 +398,27 @@ bool ListViewRowPoint(HWND view, int row, POINT& screen) {
   return ClientToScreen(view, &screen) != FALSE;
 }
 
+std::string ListViewHeading(HWND view, int column) {
+  constexpr std::size_t kTextRoom = 256;
+  RemoteBuffer remote(view, sizeof(LVCOLUMNA) + kTextRoom);
+  LVCOLUMNA data{};
+  data.mask = LVCF_TEXT;
+  data.cchTextMax = static_cast<int>(kTextRoom);
+  data.pszText = static_cast<char*>(remote.Address()) + sizeof(LVCOLUMNA);
+  if (!remote.Write(&data, sizeof data)) return {};
+  DWORD_PTR ok = 0;
+  if (SendMessageTimeoutA(view, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                          reinterpret_cast<LPARAM>(remote.Address()), SMTO_ABORTIFHUNG, 5000,
+                          &ok) == 0 ||
+      ok == 0) {
+    return {};
+  }
+  std::string text(kTextRoom, '\0');
+  remote.Read(text.data(), kTextRoom, sizeof(LVCOLUMNA));
+  text.resize(text.find('\0'));
+  return text;
+}
+
 HWND FocusedWindow(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;

@@ -161,6 +161,8 @@ namespace e2e {
 
 // The middle of a row of a list view of another process, in screen coordinates.
 bool ListViewRowPoint(HWND view, int row, POINT& screen);
+// The heading of a column of a report list view of another process.
+std::string ListViewHeading(HWND view, int column);
 // The control that has the keyboard focus on the thread that owns window.
 HWND FocusedWindow(HWND window);
 // Sends a message that does nothing and waits until window's thread has taken
