@@ -41,8 +41,8 @@ std::string CheckDuration(std::string_view text, DurationParts& parts);
 
 // Save Schedule up to the point where the entry is stored: every check and
 // question in order, the composition into pending, the start and end into
-// current and the settings rule. values.windowPosition and values.duration
-// may be changed for the dialog to show. True when the save goes on.
+// current and the settings rule. values.windowPosition ends as the position
+// used; values.duration as the Duration box must show. True when the save goes on.
 bool PrepareSave(DialogValues& values, Options& options, CurrentEntry& current,
                  PendingSave& pending, FileSystem& files, SchedulerHost& host);
 

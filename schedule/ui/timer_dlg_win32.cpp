@@ -166,7 +166,8 @@ void TimerDlg::SaveSchedule() {
   DialogValues values = ReadControls();
   const bool goOn = PrepareSave(values, app_.options, app_.currentEntry, app_.pending, app_.files,
                                 app_.host);
-  SetText(IDC_WINDOW_POSITION, values.windowPosition);
+  // The default position is used for this save only: the box keeps what the
+  // user typed, so the next save with it asks again.
   SetText(IDC_DURATION, values.duration);
   if (!goOn) return;
   OpenEventsList(app_, Handle(), ListMode::kNormal);
