@@ -226,6 +226,10 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
   e2e::SetControlText(dialog, kDuration, "00:45:00");
   ClickBox(dialog, kDaily);
   e2e::Click(dialog, kSave);
+  ASSERT_NE(e2e::WaitMessageBox(s.process.Id(), kCaption), nullptr);
+  HWND rows = GetDlgItem(list, 1004);
+  EXPECT_EQ(e2e::ListViewRows(rows), 2);
+  EXPECT_EQ(e2e::ListViewText(rows, 1, 2), "Dec 31,2031 11:30:00 PM");
   EXPECT_EQ(s.Answer(IDYES), "Enable scheduler now?");
   EXPECT_EQ(s.ScheduleFile(),
             kFutureLine + std::string("Evening News URL: http://tv/live START: Dec 31,2031 11:30:00 PM END: Jan 01,2032 12:15:00 AM "
