@@ -430,19 +430,34 @@ TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
 }
 
 TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
-  ListRun run("ormidal_list_locked", kAlpha);
+  ListRun run("ormidal_list_locked", kAlpha + kBeta);
   ASSERT_NO_FATAL_FAILURE(run.Start());
   const std::string cannot = "Cannot open the scheduler file " + run.Path() + ". Cannot save data.";
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
   HANDLE held = CreateFileA(run.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
+  // A delete that cannot read the file ends silently, the scheduler stopped.
+  ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {0}));
+  ListRun::Command(list, kDelete);
+  EXPECT_EQ(run.Answer(IDYES), "Remove 1 scheduled items ?");
+  EXPECT_TRUE(e2e::WaitFor([&] { return run.Status() == "Scheduler is disabled"; }, 5s));
+  EXPECT_TRUE(run.NoMessage(list));
+  EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 2);
+  // Yes would make the scheduler read the held file, and that ends the program.
+  e2e::Click(list, IDCANCEL);
+  EXPECT_EQ(run.Answer(IDNO), kEnableQuestion);
+  EXPECT_TRUE(run.ListGone());
+
   e2e::Click(run.dialog, kViewScheduler);
   EXPECT_EQ(run.Answer(IDOK), cannot);
-  HWND list = e2e::WaitProcessWindow(run.Pid(), "#32770", "Scheduled Events");
+  list = e2e::WaitProcessWindow(run.Pid(), "#32770", "Scheduled Events");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 0);
-  e2e::Click(list, IDCANCEL);  // the scheduler runs: no question
+  e2e::Click(list, IDCANCEL);
+  EXPECT_EQ(run.Answer(IDNO), kEnableQuestion);
   EXPECT_TRUE(run.ListGone());
 
   ASSERT_NO_FATAL_FAILURE(FillDialog(run.dialog, "Delta", "1,2,3,4", "00:30:00"));
@@ -453,7 +468,7 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 0);
   CloseHandle(held);
-  EXPECT_EQ(run.File(), kAlpha);
+  EXPECT_EQ(run.File(), kAlpha + kBeta);
   e2e::Click(list, IDCANCEL);
   EXPECT_TRUE(run.ListGone());
 
