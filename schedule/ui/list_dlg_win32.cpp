@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "ormidal_app_win32.h"
 #include "resource.h"
 #include "text.h"
@@ -19,6 +21,11 @@ constexpr Column kColumns[kListColumnCount] = {{"File Name", 120}, {"URL", 170},
                                                {"End", 180},       {"Repeat", 250},  {"Program", 120},
                                                {"Window", 120}};
 constexpr std::size_t kQuotedPathLimit = 997;
+const LVITEMA kUnselect = [] {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  return item;
+}();
 
 EditSeams SeamsOf(Ormidal& app) {
   return EditSeams{app.files, app.host, [&app] { app.engine->DisableScheduler(); },
@@ -58,21 +65,39 @@ void ListDlg::StorePending() {
 }
 
 void ListDlg::ShowRows() {
+  // The list view holds no texts of its own: it asks for the visible ones,
+  // so a file of thousands of lines opens at once.
   HWND view = ListView();
-  SendMessageA(view, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t r = 0; r < list_.rows.size(); ++r) {
-    const auto columns = list_.rows[r].Columns();
-    for (std::size_t c = 0; c < kListColumnCount; ++c) {
-      std::string text(columns[c]);
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(r);
-      item.iSubItem = static_cast<int>(c);
-      item.pszText = text.data();
-      SendMessageA(view, c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
-                   reinterpret_cast<LPARAM>(&item));
-    }
+  SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&kUnselect));
+  SendMessageA(view, LVM_SETITEMCOUNT, list_.rows.size(), 0);
+  InvalidateRect(view, nullptr, TRUE);
+}
+
+void ListDlg::ProvideText(NMHDR* header) {
+  // The dialog is a Unicode window, so the list view may ask in either form.
+  if (header->code == LVN_GETDISPINFOW) {
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
+    const std::string_view text = CellText(item.iItem, item.iSubItem);
+    const int written = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                            item.pszText, item.cchTextMax - 1);
+    item.pszText[written > 0 ? written : 0] = L'\0';
+    return;
   }
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+  if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
+  const std::string_view text = CellText(item.iItem, item.iSubItem);
+  const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+  text.copy(item.pszText, length);
+  item.pszText[length] = '\0';
+}
+
+std::string_view ListDlg::CellText(int row, int column) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= list_.rows.size() || column < 0 ||
+      static_cast<std::size_t>(column) >= kListColumnCount) {
+    return {};
+  }
+  return list_.rows[static_cast<std::size_t>(row)].Columns()[static_cast<std::size_t>(column)];
 }
 
 std::vector<std::size_t> ListDlg::SelectedRows() const {
@@ -168,6 +193,11 @@ bool ListDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result
   if (message != WM_NOTIFY) return false;
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
   if (header->idFrom != IDC_EVENTS) return false;
+  if (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW) {
+    ProvideText(const_cast<NMHDR*>(header));
+    result = TRUE;
+    return true;
+  }
   if (header->code == NM_DBLCLK) {
     if (RowUnderCursor() >= 0) ChangeEvent();
     result = TRUE;

@@ -24,6 +24,8 @@ class ListDlg final : public fw::Dialog {
 
  private:
   void ShowRows();
+  void ProvideText(NMHDR* header);
+  std::string_view CellText(int row, int column) const;
   std::vector<std::size_t> SelectedRows() const;
   int RowUnderCursor() const;
   void ChangeEvent();

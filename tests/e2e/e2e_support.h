@@ -29,7 +29,6 @@ class Process {
   Process& operator=(const Process&) = delete;
   bool Start(const std::string& commandLine, const std::string& directory = "");
   DWORD Id() const { return info_.dwProcessId; }
-  HANDLE ProcessHandle() const { return info_.hProcess; }
   bool Running() const;
   // Waits for the process to end; true with its exit code when it did.
   bool WaitExit(DWORD& exitCode, std::chrono::milliseconds timeout = std::chrono::seconds(10));

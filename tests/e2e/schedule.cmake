@@ -26,3 +26,8 @@ foreach(suite dialog list)
     add_test(NAME ormidal_${suite}_e2e_test COMMAND ormidal_${suite}_e2e_test ${DIST_DIR})
   endif()
 endforeach()
+
+# Idle CPU and list opening times under Wine; ./run bench runs it.
+add_executable(ormidal_load_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_load_benchmark.cpp)
+target_link_libraries(ormidal_load_benchmark PRIVATE e2e_support ormidal_core)
+add_dependencies(ormidal_load_benchmark Ormidal)

@@ -2,11 +2,12 @@
 // the recording program, schedules back-to-back windows a few seconds ahead
 // and measures how long after each whole second of opening or closing the
 // request reaches its window. Run by ./run bench, not by ctest.
-//   ormidal_latency_benchmark DIST_FOLDER
+//   ormidal_latency_benchmark DIST_FOLDER [WINDOWS]
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -19,7 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kWindows = 20;
+constexpr int kDefaultWindows = 50;
 constexpr int kLeadSeconds = 5;  // Wine start-up and the scheduler's first tick
 constexpr int kGapSeconds = 1;
 constexpr double kMedianGoalMs = 20;
@@ -78,10 +79,11 @@ void PrintSummary(const char* what, const std::vector<double>& values) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: ormidal_latency_benchmark DIST_FOLDER\n");
+    std::fprintf(stderr, "usage: ormidal_latency_benchmark DIST_FOLDER [WINDOWS]\n");
     return 2;
   }
   e2e::SetDistFolder(argv[1]);
+  const int windowCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultWindows;
   e2e::RecordingProgram recorder("Lumora");
   if (recorder.Handle() == nullptr) {
     std::fprintf(stderr, "cannot create the recording program's window\n");
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
   e2e::TempFolder folder("ormidal_latency");
   {
     std::ofstream schedule(folder.Path() / "schedule.log", std::ios::binary);
-    for (int i = 0; i < kWindows; ++i) {
+    for (int i = 0; i < windowCount; ++i) {
       Window w;
       w.name = "W" + std::to_string(100 + i).substr(1);
       w.start = at;
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
   const int lastSecond = static_cast<int>((at - ToFileTime(now, false)) / ormidal::kTicksPerSecond);
   std::printf("%d windows of 1 and 2 s with %d s gaps, the first opening in %d s, the last "
               "closing in %d s\n",
-              kWindows, kGapSeconds, kLeadSeconds, lastSecond - kGapSeconds);
+              windowCount, kGapSeconds, kLeadSeconds, lastSecond - kGapSeconds);
   std::fflush(stdout);
 
   e2e::Process scheduler;
@@ -119,7 +121,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot start %s\n", e2e::ProgramPath("Ormidal.exe").c_str());
     return 1;
   }
-  const bool allStopped = recorder.WaitCount(false, kWindows, std::chrono::seconds(lastSecond + 15));
+  const bool allStopped = recorder.WaitCount(false, windowCount, std::chrono::seconds(lastSecond + 15));
   scheduler.Kill();
 
   std::map<std::string, Window*> byName;
@@ -163,7 +165,7 @@ int main(int argc, char** argv) {
                         stops.size() == windows.size() && unexpected == 0;
   if (!complete) {
     std::printf("incomplete: %zu of %d start and %zu of %d stop requests, %d unexpected\n",
-                starts.size(), kWindows, stops.size(), kWindows, unexpected);
+                starts.size(), windowCount, stops.size(), windowCount, unexpected);
   }
   return complete ? 0 : 1;
 }

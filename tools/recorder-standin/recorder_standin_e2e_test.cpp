@@ -30,7 +30,8 @@ class Standin {
  public:
   explicit Standin(const std::string& arguments)
       : output_(std::filesystem::temp_directory_path() /
-                ("standin_" + std::to_string(GetCurrentProcessId()) + ".txt")) {
+                ("standin_" + std::to_string(GetCurrentProcessId()) + "_" +
+                 std::to_string(++instances_) + ".txt")) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE file = CreateFileA(output_.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -64,6 +65,8 @@ class Standin {
   }
 
  private:
+  // Each stand-in writes a file of its own: an ended one may still hold its file for a moment.
+  static inline int instances_ = 0;
   std::filesystem::path output_;
   PROCESS_INFORMATION info_{};
   bool started_ = false;
