@@ -199,7 +199,9 @@ bool ListDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result
     return true;
   }
   if (header->code == NM_DBLCLK) {
-    if (RowUnderCursor() >= 0) ChangeEvent();
+    // Change closes this list, which the list view must not see while it is
+    // still telling us of the click.
+    if (RowUnderCursor() >= 0) PostMessageA(Handle(), WM_COMMAND, ID_CHANGE, 0);
     result = TRUE;
     return true;
   }
