@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "e2e_support.h"
-#include "engine_win32.h"
-#include "time_text.h"
+#include "local_time.h"
 
 namespace {
 
@@ -294,15 +293,7 @@ bool ClockIsRecent(const std::string& shown) {
   return false;
 }
 
-ormidal::FileTime LocalNow() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  ormidal::CalendarRecord r = ormidal::FromSystemTime(st);
-  r.milliseconds = 0;
-  ormidal::FileTime p = 0;
-  ormidal::RecordToFileTime(r, p);
-  return p;
-}
+using e2e::LocalNow;
 
 TEST(ScheduleDialog, ClockAndStatusLineFollowTheScheduler) {
   e2e::RecordingProgram recorder("Lumora");

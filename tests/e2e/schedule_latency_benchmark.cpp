@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "time_text.h"
+#include "local_time.h"
 
 namespace {
 
@@ -26,16 +26,8 @@ constexpr int kGapSeconds = 1;
 constexpr double kMedianGoalMs = 20;
 constexpr double kWorstGoalMs = 100;
 
-ormidal::FileTime ToFileTime(const SYSTEMTIME& t, bool withMilliseconds) {
-  const ormidal::CalendarRecord r{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour,
-                                  t.wMinute, t.wSecond,
-                                  withMilliseconds ? t.wMilliseconds : WORD{0}};
-  ormidal::FileTime point = 0;
-  ormidal::RecordToFileTime(r, point);
-  return point;
-}
-
-ormidal::FileTime Seconds(int s) { return static_cast<ormidal::FileTime>(s) * ormidal::kTicksPerSecond; }
+using e2e::Seconds;
+using e2e::ToFileTime;
 
 double MillisecondsBetween(ormidal::FileTime from, ormidal::FileTime to) {
   return (static_cast<double>(to) - static_cast<double>(from)) / 10'000.0;

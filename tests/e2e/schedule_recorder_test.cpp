@@ -5,24 +5,14 @@
 #include <fstream>
 
 #include "e2e_support.h"
-#include "engine_win32.h"
-#include "time_text.h"
+#include "local_time.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-ormidal::FileTime LocalNow() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  ormidal::CalendarRecord r = ormidal::FromSystemTime(st);
-  r.milliseconds = 0;
-  ormidal::FileTime p = 0;
-  ormidal::RecordToFileTime(r, p);
-  return p;
-}
-
-ormidal::FileTime Seconds(int s) { return static_cast<ormidal::FileTime>(s) * ormidal::kTicksPerSecond; }
+using e2e::LocalNow;
+using e2e::Seconds;
 
 int SecondOfDay(const SYSTEMTIME& t) { return (t.wHour * 60 + t.wMinute) * 60 + t.wSecond; }
 int SecondOfDay(ormidal::FileTime p) {
