@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 
 #include <windows.h>
 
@@ -31,13 +32,14 @@ TEST(Win32EngineSystem, AWaitEndsInTheNextSecondOfTheLocalClock) {
 
 TEST(Win32EngineSystem, ThreadsRunDetached) {
   Win32EngineSystem system;
-  std::atomic<int> ran{0};
-  for (int i = 0; i < 5; ++i) system.StartThread([&] { ++ran; });
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (ran.load() < 5 && std::chrono::steady_clock::now() < deadline) {
+  // Shared, so a thread that starts late never touches a finished test's stack.
+  auto ran = std::make_shared<std::atomic<int>>(0);
+  for (int i = 0; i < 5; ++i) system.StartThread([ran] { ++*ran; });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (ran->load() < 5 && std::chrono::steady_clock::now() < deadline) {
     Sleep(10);
   }
-  EXPECT_EQ(ran.load(), 5);
+  EXPECT_EQ(ran->load(), 5);
 }
 
 }  // namespace
