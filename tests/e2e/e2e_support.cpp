@@ -363,7 +363,6 @@ bool ListViewSelect(HWND view, const std::vector<int>& rows) {
   return true;
 }
 
-std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
   SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -431,7 +430,7 @@ bool Settle(HWND window) {
   return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
 }
 
-std::string ControlContents(HWND dialog, int id) {
+std::string ControlText(HWND dialog, int id) {
   char buffer[8192] = {};
   DWORD_PTR copied = 0;
   if (SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buffer,

@@ -135,7 +135,8 @@ std::string ListViewText(HWND view, int row, int column);
 // Selects exactly the given rows.
 bool ListViewSelect(HWND view, const std::vector<int>& rows);
 
-// Text of a control, and setting it as the user would have typed it.
+// Text of a control of another process (asked with WM_GETTEXT, which edit
+// boxes answer across processes), and setting it as the user would have typed it.
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 // Clicks a button of a dialog (posted, so a message box it opens does not block the test).
@@ -168,9 +169,6 @@ HWND FocusedWindow(HWND window);
 // it, so that whatever that thread was doing before has run or is waiting for
 // the user.
 bool Settle(HWND window);
-// The text of a control of another process as the control itself keeps it
-// (edit boxes do not keep it where GetWindowText looks across processes).
-std::string ControlContents(HWND dialog, int id);
 // A click on a button or check box as the mouse gives it, so that an auto
 // check box toggles itself before its owner hears of it. Posted.
 void ClickButton(HWND dialog, int id);

@@ -120,7 +120,7 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
   Scheduler s("ormidal_dialog_refusals");
   HWND dialog = s.Dialog();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(e2e::ControlContents(dialog, kDuration), "00:00:00");
+  EXPECT_EQ(e2e::ControlText(dialog, kDuration), "00:00:00");
   EXPECT_TRUE(e2e::IsChecked(dialog, kOnce));
 
   // Nothing else counts while the file name is empty.
@@ -141,7 +141,7 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
             "Window position not specified. \t(100,100,600,500) corrdinates will be used).\n\nContinue?");
   EXPECT_EQ(s.Answer(IDOK), "Invalid timer duration (use hh:mm:ss)");
   // Yes used the default for that save only: the box was left as the user left it.
-  EXPECT_EQ(e2e::ControlContents(dialog, kWindowPosition), "");
+  EXPECT_EQ(e2e::ControlText(dialog, kWindowPosition), "");
 
   // "Click required..." holds no comma, so it asks too, and stays after Yes.
   e2e::SetControlText(dialog, kWindowPosition, "Click required...");
@@ -149,7 +149,7 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
   EXPECT_EQ(s.Answer(IDYES),
             "Window position not specified. \t(100,100,600,500) corrdinates will be used).\n\nContinue?");
   EXPECT_EQ(s.Answer(IDOK), "Invalid timer duration (use hh:mm:ss)");
-  EXPECT_EQ(e2e::ControlContents(dialog, kWindowPosition), "Click required...");
+  EXPECT_EQ(e2e::ControlText(dialog, kWindowPosition), "Click required...");
   e2e::Click(dialog, kSave);
   EXPECT_EQ(s.Answer(IDNO),
             "Window position not specified. \t(100,100,600,500) corrdinates will be used).\n\nContinue?");
@@ -184,7 +184,7 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
   EXPECT_EQ(s.Answer(IDOK),
             "When DVD video format is used the recording duration must be the same as the recording "
             "time specified in Lumora Settings.");
-  EXPECT_EQ(e2e::ControlContents(dialog, kDuration), "01:00:00");
+  EXPECT_EQ(e2e::ControlText(dialog, kDuration), "01:00:00");
 
   EXPECT_FALSE(s.MessageShown(300ms));
   EXPECT_EQ(s.EventsList(), nullptr);

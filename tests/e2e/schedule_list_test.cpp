@@ -225,11 +225,11 @@ TEST(EventsList, ChangeFillsTheDialogWithTheTopmostSelectedRow) {
 
   EXPECT_TRUE(e2e::WaitFor([&] { return run.Status() == "Scheduller is disabled"; }, 5s))
       << run.Status();
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kFileName), "Beta");
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kUrl), "http://tv/b");
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kProgramName), "Browser");
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kWindowPosition), "10,20,300,400");
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kDuration), "01:00:00");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Beta");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kUrl), "http://tv/b");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kProgramName), "Browser");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kWindowPosition), "10,20,300,400");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "01:00:00");
   SYSTEMTIME date{}, time{};
   ASSERT_TRUE(e2e::GetCalendarDate(GetDlgItem(run.dialog, kCalendar), date));
   ASSERT_TRUE(e2e::GetPickerTime(GetDlgItem(run.dialog, kStartTime), time));
@@ -259,8 +259,8 @@ TEST(EventsList, ChangeFillsTheDialogWithTheTopmostSelectedRow) {
   EXPECT_TRUE(run.ListGone());
   EXPECT_TRUE(e2e::WaitFor([&] { return run.Status().rfind("Scheduler is active ", 0) == 0; }, 5s))
       << run.Status();
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kFileName), "Gamma");
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kDuration), "00:45:30");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Gamma");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "00:45:30");
   EXPECT_TRUE(e2e::IsChecked(run.dialog, kDaily));
 }
 
@@ -363,7 +363,7 @@ TEST(EventsList, DoubleAndRightClicksActOnRowsOnly) {
   ASSERT_TRUE(e2e::ListViewRowPoint(view, 2, gamma));
   POINT below = gamma;
   below.y += 3 * (gamma.y - beta.y);
-  const std::string before = e2e::ControlContents(run.dialog, kFileName);
+  const std::string before = e2e::ControlText(run.dialog, kFileName);
 
   // Below the last row: no change (a selected row would be taken) and no menu.
   ASSERT_TRUE(e2e::ListViewSelect(view, {0}));
@@ -374,7 +374,7 @@ TEST(EventsList, DoubleAndRightClicksActOnRowsOnly) {
   EXPECT_FALSE(MenuShown(run.Pid()));
   EXPECT_EQ(run.List(), list);
   EXPECT_TRUE(run.NoMessage(list));
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kFileName), before);
+  EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), before);
 
   // On a row the menu offers Change and Delete, and its Change takes that row.
   PostMouse(view, beta, {WM_RBUTTONDOWN, WM_RBUTTONUP});
@@ -384,7 +384,7 @@ TEST(EventsList, DoubleAndRightClicksActOnRowsOnly) {
   EXPECT_LE(std::abs(menu.left - beta.x) + std::abs(menu.top - beta.y), 4);
   for (WPARAM key : {VK_DOWN, VK_RETURN}) PostMessageA(list, WM_KEYDOWN, key, 0);
   EXPECT_TRUE(run.ListGone());
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kFileName), "Beta");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Beta");
 
   // A double click on a row changes to that row; the fill before stopped the
   // scheduler, so the list asks on its way out.
@@ -397,7 +397,7 @@ TEST(EventsList, DoubleAndRightClicksActOnRowsOnly) {
   PostMouse(view, gammaStart, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
   EXPECT_EQ(run.Answer(IDNO), kEnableQuestion);
   EXPECT_TRUE(run.ListGone());
-  EXPECT_EQ(e2e::ControlContents(run.dialog, kFileName), "Gamma");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Gamma");
 }
 
 TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
