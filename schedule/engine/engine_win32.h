@@ -13,6 +13,11 @@ inline CalendarRecord FromSystemTime(const SYSTEMTIME& st) {
                         st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
 }
 
+inline SYSTEMTIME ToSystemTime(const CalendarRecord& r) {
+  return SYSTEMTIME{r.year, r.month,  r.dayOfWeek, r.day,
+                    r.hour, r.minute, r.second,    r.milliseconds};
+}
+
 class Win32EngineSystem final : public EngineSystem {
  public:
   CalendarRecord LocalTime() override;

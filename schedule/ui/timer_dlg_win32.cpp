@@ -21,18 +21,6 @@ constexpr UINT kPresenceMs = 1000;
 constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC_WED,
                                                  IDC_THU, IDC_FRI, IDC_SAT};
 
-SYSTEMTIME ToSystemTime(const CalendarRecord& r) {
-  SYSTEMTIME st{};
-  st.wYear = r.year;
-  st.wMonth = r.month;
-  st.wDayOfWeek = r.dayOfWeek;
-  st.wDay = r.day;
-  st.wHour = r.hour;
-  st.wMinute = r.minute;
-  st.wSecond = r.second;
-  return st;
-}
-
 }  // namespace
 
 bool TimerDlg::Create() {
