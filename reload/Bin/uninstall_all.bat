@@ -1,9 +1,9 @@
 @echo off
 rem Removes the product's capture filters from the 32-bit registry view, where
-rem install_all.bat put them. Keys that are already gone are no error.
+rem install_all.bat put them. Keys that are already gone are no error. Each key
+rem is deleted with reg delete: a .reg file's deletions imported with /reg:32
+rem do not reach the 32-bit view everywhere.
 setlocal
-set "file=%TEMP%\uninstall_filters_%RANDOM%.reg"
-> "%file%" echo REGEDIT4
 for %%c in ({7B81AA5B-F527-4EDA-BB30-890D95F1AB51} {27EC3D38-5073-4A00-A4DE-8990EE26E778} ^
     {B5EBEDD9-67A7-4FE7-9E03-38851EEA8906} {93F704CE-C7DB-4AD3-89BB-04C76EF3F502} ^
     {CB82D7FC-B515-4112-AC57-0B76AA632CC5} {614FBDDE-69B4-4550-B0BF-295820278B17} ^
@@ -13,10 +13,7 @@ for %%c in ({7B81AA5B-F527-4EDA-BB30-890D95F1AB51} {27EC3D38-5073-4A00-A4DE-8990
     {667B5EFB-3A51-4E09-BADE-B8F1C61E0E5C} {B018ABBC-6DE4-4303-A813-E844D086390D} ^
     {F3EE9666-9BF5-4DF3-B4AF-9432C5915358} {82E43400-D42B-4083-9E0E-1A621B576046} ^
     {B9EDB4EB-9F92-4E78-885A-23E7656FDB4E}) do (
-  >> "%file%" echo [-HKEY_CLASSES_ROOT\CLSID\%%c]
+  reg delete "HKCR\CLSID\%%c" /reg:32 /f >nul 2>&1
 )
->> "%file%" echo [-HKEY_CLASSES_ROOT\Wow6432Node\CLSID\{33D9A762-90C8-11d0-BD43-00A0C911CE86}\Instance\{B018ABBC-6DE4-4303-A813-E844D086390D}]
-reg import "%file%" /reg:32
-set "result=%errorlevel%"
-del "%file%"
-exit /b %result%
+reg delete "HKCR\Wow6432Node\CLSID\{33D9A762-90C8-11d0-BD43-00A0C911CE86}\Instance\{B018ABBC-6DE4-4303-A813-E844D086390D}" /reg:32 /f >nul 2>&1
+exit /b 0

@@ -22,13 +22,17 @@ HKEY RootKey(RegistryRoot root) {
   return HKEY_CLASSES_ROOT;
 }
 
+// The filters are 32-bit COM servers, registered in the 32-bit view; a 64-bit
+// build of the tool must look there too. Elsewhere the views are shared.
+REGSAM ViewOf(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? KEY_WOW64_32KEY : 0; }
+
 }  // namespace
 
 Win32ReloadSystem::~Win32ReloadSystem() { CloseLog(); }
 
 int32_t Win32ReloadSystem::ProbeKey(RegistryRoot root, const std::wstring& path) {
   HKEY key = nullptr;
-  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS | ViewOf(root), &key);
   if (result == ERROR_SUCCESS) RegCloseKey(key);
   return static_cast<int32_t>(result);
 }
@@ -37,7 +41,7 @@ RegistryText Win32ReloadSystem::ReadText(RegistryRoot root, const std::wstring& 
                                          const std::wstring& valueName) {
   RegistryText out;
   HKEY key = nullptr;
-  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key));
+  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS | ViewOf(root), &key));
   if (out.openResult != ERROR_SUCCESS) return out;
   DWORD size = 0;
   LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, &size);

@@ -217,9 +217,12 @@ int CloseReportViewers(int expected, std::chrono::milliseconds limit) {
   return found;
 }
 
+// The filters live in the 32-bit view, where the product's batch files put
+// them; the other keys the tests touch are shared by both views.
 bool SetRegistryText(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const LONG result = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -230,14 +233,17 @@ bool SetRegistryText(HKEY root, const std::wstring& path, const std::wstring& na
 
 bool KeyExists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
 }
 
 void DeleteKeyTree(HKEY root, const std::wstring& path) {
-  RegDeleteTreeW(root, path.c_str());
-  RegDeleteKeyW(root, path.c_str());
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return;
+  RegDeleteTreeW(key, nullptr);
+  RegCloseKey(key);
+  RegDeleteKeyExW(root, path.c_str(), KEY_WOW64_32KEY, 0);
 }
 
 std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::wstring& name) {

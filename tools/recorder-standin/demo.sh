@@ -3,8 +3,10 @@
 # calls it once Wine (and, without a display, Xvfb) is running.
 #   demo.sh DIST_FOLDER DEMO_FOLDER [SCREENSHOT.png]
 # DEMO_FOLDER is made afresh as the scheduler's settings folder, with one
-# schedule entry that opens 6 seconds from now and lasts 5 seconds.
+# schedule entry that opens 6 seconds from now and lasts 5 seconds. WINE names
+# the Wine loader of the programs' architecture (./run sets it).
 set -euo pipefail
+wine=${WINE:-wine}
 
 dist=$(cd "$1" && pwd)
 demo=$2
@@ -27,13 +29,13 @@ printf '%s\r\n' "Demo recording URL: http://example.com/live START: $start END: 
   >"$demo/schedule.log"
 echo "schedule.log: $(tr -d '\r' <"$demo/schedule.log")"
 
-windows_path() { timeout 60 winepath -w "$1" 2>/dev/null; }
+windows_path() { timeout 60 "$wine" winepath -w "$1" 2>/dev/null; }
 ormidal=$(windows_path "$dist/Ormidal.exe")
 folder=$(windows_path "$demo")
 
 out="$demo/standin.txt"
 : >"$out"
-timeout $((standin_seconds + 30)) wine "$dist/recorder-standin.exe" "$title" \
+timeout $((standin_seconds + 30)) "$wine" "$dist/recorder-standin.exe" "$title" \
   /start "\"$ormidal\" /w $title /dir \"$folder\"" /seconds "$standin_seconds" \
   >"$out" 2>&1 </dev/null &
 standin=$!
@@ -58,8 +60,8 @@ if [ -n "$screenshot" ]; then
     import -window root "$screenshot"
     # Then the user opens the Scheduled Events list.
     list_shot="${screenshot%.png}-list.png"
-    timeout 30 wine "$dist/demo-driver.exe" click "Schedule $title Recordings..." 1015 || true
-    if timeout 30 wine "$dist/demo-driver.exe" wait "Scheduled Events" 5; then
+    timeout 30 "$wine" "$dist/demo-driver.exe" click "Schedule $title Recordings..." 1015 || true
+    if timeout 30 "$wine" "$dist/demo-driver.exe" wait "Scheduled Events" 5; then
       sleep 1
       import -window root "$list_shot"
     fi
