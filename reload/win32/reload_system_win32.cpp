@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "registry_text.h"
+
 namespace reload {
 namespace {
 
@@ -39,16 +41,15 @@ RegistryText Win32ReloadSystem::ReadText(RegistryRoot root, const std::wstring& 
   HKEY key = nullptr;
   out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &key));
   if (out.openResult != ERROR_SUCCESS) return out;
-  DWORD size = 0;
-  LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, &size);
-  std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-  if (result == ERROR_SUCCESS) {
-    result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr,
-                              reinterpret_cast<BYTE*>(data.data()), &size);
-  }
+  const StringValue value = ReadStringValue([&](unsigned char* data, uint32_t& size) {
+    DWORD bytes = size;
+    const LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, data, &bytes);
+    size = bytes;
+    return static_cast<int32_t>(result);
+  });
   RegCloseKey(key);
-  out.readResult = static_cast<int32_t>(result);
-  if (result == ERROR_SUCCESS) out.text.assign(data.data());  // up to the first zero
+  out.readResult = value.result;
+  out.text = value.text;
   return out;
 }
 
