@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +17,7 @@ namespace reload {
 class FakeReloadSystem : public ReloadSystem {
  public:
   struct Key {
-    int32_t openResult = 0;  // what opening with full access answers
+    int32_t openResult = 0;  // what opening for reading answers
     std::map<std::wstring, std::wstring> values;
   };
   std::map<std::pair<RegistryRoot, std::wstring>, Key> keys;
@@ -26,10 +27,14 @@ class FakeReloadSystem : public ReloadSystem {
   int productInfoLookups = 0;
   SystemFacts facts{4, 1280, 1024, 1};
   LocalTime now{2026, 3, 7, 9, 5, 2};
-  std::optional<std::wstring> appData = L"C:\\Users\\ann\\AppData\\Roaming";
+  std::map<KnownFolder, std::wstring> folders{
+      {KnownFolder::RoamingAppData, L"C:\\Users\\ann\\AppData\\Roaming"},
+      {KnownFolder::LocalAppData, L"C:\\Users\\ann\\AppData\\Local"},
+      {KnownFolder::Temp, L"C:\\Users\\ann\\AppData\\Local\\Temp\\"}};
   std::map<std::wstring, std::string> files;
 
-  bool logOpens = true;
+  bool logOpens = true;                 // false: no log can be created anywhere
+  std::set<std::wstring> unwritable;    // logs that cannot be created
   bool logIsOpen = false;
   std::wstring logPath;
   std::string log;
@@ -37,8 +42,10 @@ class FakeReloadSystem : public ReloadSystem {
   // The shell's answer for a verb and file; by default every start succeeds.
   std::function<std::intptr_t(const std::wstring&, const std::wstring&)> shell =
       [](const std::wstring&, const std::wstring&) -> std::intptr_t { return 42; };
-  // How many more look-ups find a window with this title.
-  std::map<std::wstring, int> windowPolls;
+  // What starting a batch does; by default it starts as process 7.
+  std::function<BatchStart(const std::wstring&, const std::wstring&)> batch =
+      [](const std::wstring&, const std::wstring&) { return BatchStart{true, 0, 7}; };
+  std::set<BatchProcess> slowBatches;  // still running when any wait ends
   std::vector<std::wstring> journal;
 
   void SetText(RegistryRoot root, const std::wstring& path, const std::wstring& name,
@@ -77,20 +84,30 @@ class FakeReloadSystem : public ReloadSystem {
   }
   SystemFacts GetSystemFacts() override { return facts; }
   LocalTime LocalNow() override { return now; }
-  std::optional<std::wstring> AppDataFolder() override { return appData; }
+  std::optional<std::wstring> Folder(KnownFolder folder) override {
+    const auto it = folders.find(folder);
+    if (it == folders.end()) return std::nullopt;
+    return it->second;
+  }
+  // Latin-1 stands in for the ANSI code page.
   std::wstring AnsiToWide(std::string_view bytes) override {
     std::wstring text;
     for (const char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
     return text;
   }
+  std::string WideToAnsi(std::wstring_view text) override {
+    std::string bytes;
+    for (const wchar_t c : text) bytes += static_cast<uint32_t>(c) < 256 ? static_cast<char>(c) : '?';
+    return bytes;
+  }
 
-  bool OpenLog(const std::wstring& path) override {
+  int32_t OpenLog(const std::wstring& path) override {
     journal.push_back(L"open log " + path);
-    if (!logOpens) return false;
+    if (!logOpens || unwritable.count(path) != 0) return 5;
     logPath = path;
     logIsOpen = true;
     log.clear();
-    return true;
+    return 0;
   }
   void WriteLog(std::string_view bytes) override {
     if (logIsOpen) log += bytes;
@@ -109,19 +126,19 @@ class FakeReloadSystem : public ReloadSystem {
     journal.push_back(L"shell " + verb + L" " + file);
     return shell(verb, file);
   }
+  BatchStart StartBatch(const std::wstring& verb, const std::wstring& file) override {
+    journal.push_back(L"start " + verb + L" " + file);
+    return batch(verb, file);
+  }
+  bool WaitForBatch(BatchProcess process, uint32_t milliseconds) override {
+    journal.push_back(L"wait " + std::to_wstring(process) + L" " + std::to_wstring(milliseconds));
+    return slowBatches.count(process) == 0;
+  }
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) override {
     journal.push_back(L"box " + caption + L" " + std::to_wstring(style) + L" " + text);
     return 1;
   }
-  WindowId FindWindowByTitle(const std::wstring& title) override {
-    auto it = windowPolls.find(title);
-    if (it == windowPolls.end() || it->second <= 0) return 0;
-    --it->second;
-    return 1000 + title.size();
-  }
-  void SendClose(WindowId window) override { journal.push_back(L"close window " + std::to_wstring(window)); }
 
-  void Pause(uint32_t milliseconds) override { journal.push_back(L"pause " + std::to_wstring(milliseconds)); }
   void KillStartTimer() override { journal.push_back(L"kill timer"); }
   void EndProcess(uint32_t exitCode) override { journal.push_back(L"exit " + std::to_wstring(exitCode)); }
 };

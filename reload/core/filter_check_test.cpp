@@ -16,7 +16,7 @@ std::string Narrow(std::wstring_view text) { return std::string(text.begin(), te
 struct FilterCheckTest : ::testing::Test {
   ReloadState state;
   FakeReloadSystem system;
-  void SetUp() override { state.logOpen = system.OpenLog(L"C:\\t\\LogFilters.txt"); }
+  void SetUp() override { state.logOpen = system.OpenLog(L"C:\\t\\LogFilters.txt") == 0; }
   std::string Check(std::wstring_view id) {
     system.log.clear();
     CheckFilter(state, system, id);

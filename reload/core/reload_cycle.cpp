@@ -7,65 +7,84 @@
 namespace reload {
 namespace {
 
-constexpr std::intptr_t kShellStarted = 32;  // ShellExecute's answers up to this are errors
+struct Batch {
+  std::wstring_view file;
+  std::wstring_view cannotStart;
+};
 
-void RunBatch(ReloadState& state, ReloadSystem& system, const std::wstring& path,
-              std::wstring_view failure) {
-  state.MessageText = path;
-  const std::intptr_t result = system.ShellRun(state.UseRunas ? L"runas" : L"open", state.MessageText);
-  if (result > kShellStarted) return;
-  state.MessageText = std::wstring(failure);
-  ShowReloadMessage(system, state.MessageText, 0);
+constexpr Batch kUninstall{L"uninstall_all.bat", L"Cannot fnd file uninstall_all.bat."};
+constexpr Batch kInstall{L"install_all.bat", L"Cannot register screen capture filters."};
+
+std::wstring BatchPath(const ReloadState& state, const Batch& batch) {
+  return state.ModuleFolder + L"\\Bin\\" + std::wstring(batch.file);
 }
 
-WindowId FindCommandWindow(ReloadSystem& system, const std::wstring& batchPath) {
-  const WindowId window = system.FindWindowByTitle(std::wstring(kCommandWindowTitle));
-  return window != 0 ? window : system.FindWindowByTitle(batchPath);
+BatchProcess RunBatch(ReloadState& state, ReloadSystem& system, const Batch& batch) {
+  state.MessageText = BatchPath(state, batch);
+  const BatchStart start = system.StartBatch(state.UseRunas ? L"runas" : L"open", state.MessageText);
+  if (start.started) return start.process;
+  // A refused elevation prompt is the user's answer, not a missing file.
+  state.MessageText = start.error == kElevationRefused
+                          ? L"Administrator rights were refused. " + std::wstring(batch.file) + L" did not run."
+                          : std::wstring(batch.cannotStart);
+  ShowReloadMessage(system, state.MessageText, 0);
+  return 0;
+}
+
+// A batch still running must not be raced by the next step: the cycle ends
+// here, with the report saying which batch did not finish.
+void CannotContinue(ReloadState& state, ReloadSystem& system, const Batch& batch) {
+  state.MessageText = L"Slow system response. Cannot continue.";
+  ShowReloadMessage(system, state.MessageText, 0);
+  state.MessageText = L"\r\n\r\n" + std::wstring(batch.file) + L" did not finish within " +
+                      std::to_wstring(state.batchWaitSeconds) + L" seconds. Cannot continue.\r\n";
+  AppendLog(state, system);
+  CloseAndShowLog(state, system);
+  system.EndProcess(0);
 }
 
 }  // namespace
 
-std::wstring UninstallBatchPath(const ReloadState& state) {
-  return state.ModuleFolder + L"\\Bin\\uninstall_all.bat";
-}
+std::wstring UninstallBatchPath(const ReloadState& state) { return BatchPath(state, kUninstall); }
 
-std::wstring InstallBatchPath(const ReloadState& state) {
-  return state.ModuleFolder + L"\\Bin\\install_all.bat";
-}
+std::wstring InstallBatchPath(const ReloadState& state) { return BatchPath(state, kInstall); }
 
-void RunUninstall(ReloadState& state, ReloadSystem& system) {
-  RunBatch(state, system, UninstallBatchPath(state), L"Cannot fnd file uninstall_all.bat.");
-}
+BatchProcess RunUninstall(ReloadState& state, ReloadSystem& system) { return RunBatch(state, system, kUninstall); }
 
-void RunInstall(ReloadState& state, ReloadSystem& system) {
-  RunBatch(state, system, InstallBatchPath(state), L"Cannot register screen capture filters.");
-}
+BatchProcess RunInstall(ReloadState& state, ReloadSystem& system) { return RunBatch(state, system, kInstall); }
 
-void WaitCommandWindow(ReloadSystem& system, const std::wstring& batchPath) {
-  for (uint32_t polls = 0;;) {
-    system.Pause(kPollIntervalMs);
-    const WindowId window = FindCommandWindow(system, batchPath);
-    if (window == 0) return;
-    if (++polls >= kWaitPolls) {
-      system.SendClose(window);
-      return;
-    }
-  }
+bool WaitCommandWindow(const ReloadState& state, ReloadSystem& system, BatchProcess batch) {
+  if (batch == 0) return true;  // nothing started, or nothing the shell let us follow
+  return system.WaitForBatch(batch, state.batchWaitSeconds * 1000);
 }
 
 void ReloadCycle(ReloadState& state, ReloadSystem& system) {
   system.KillStartTimer();
-  RunUninstall(state, system);
-  WaitCommandWindow(system, UninstallBatchPath(state));
+  if (!WaitCommandWindow(state, system, RunUninstall(state, system))) {
+    CannotContinue(state, system, kUninstall);
+    return;
+  }
   state.CheckMode = kAfterUninstall;
   CheckFilters(state, system);
-  RunInstall(state, system);
-  WaitCommandWindow(system, InstallBatchPath(state));
+  if (!WaitCommandWindow(state, system, RunInstall(state, system))) {
+    CannotContinue(state, system, kInstall);
+    return;
+  }
   state.CheckMode = kAfterInstall;
   CheckFilters(state, system);
   EchoSettings(state, system);
   CloseAndShowLog(state, system);
   system.EndProcess(0);
+}
+
+uint32_t BatchWaitSeconds(std::optional<std::wstring_view> setting) {
+  if (!setting || setting->empty() || setting->size() > 3) return kBatchWaitSeconds;
+  uint32_t seconds = 0;
+  for (const wchar_t c : *setting) {
+    if (c < L'0' || c > L'9') return kBatchWaitSeconds;
+    seconds = seconds * 10 + static_cast<uint32_t>(c - L'0');
+  }
+  return seconds >= 1 && seconds <= kBatchWaitSeconds ? seconds : kBatchWaitSeconds;
 }
 
 }  // namespace reload

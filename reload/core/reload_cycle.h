@@ -1,8 +1,9 @@
 // The reload cycle: uninstall batch, check, install batch, check, settings
 // copy, report shown, process ended. It runs once, on the main window's
-// first timer message, and follows each batch only through its window title.
+// first timer message, and follows each batch through its own process.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,24 +12,27 @@
 
 namespace reload {
 
-inline constexpr std::wstring_view kCommandWindowTitle = L"C:\\Windows\\System32\\cmd.exe";
-inline constexpr uint32_t kWaitPolls = 5;
-inline constexpr uint32_t kPollIntervalMs = 1000;
+inline constexpr int32_t kElevationRefused = 1223;  // the system's "cancelled by the user"
 
 std::wstring UninstallBatchPath(const ReloadState& state);
 std::wstring InstallBatchPath(const ReloadState& state);
 
-// Start one batch file through the shell without waiting for it; a batch
-// that cannot be started gets its message box and the cycle goes on.
-void RunUninstall(ReloadState& state, ReloadSystem& system);
-void RunInstall(ReloadState& state, ReloadSystem& system);
+// Start one batch file through the shell and return its process without
+// waiting for it; a batch that cannot be started gets its message box and
+// the cycle goes on as if it had run.
+BatchProcess RunUninstall(ReloadState& state, ReloadSystem& system);
+BatchProcess RunInstall(ReloadState& state, ReloadSystem& system);
 
-// Polls once a second, at most kWaitPolls times, for the batch's command
-// window and closes it when it is still there at the last poll. The window
-// is known by cmd.exe's path as its title or, as some systems title it, by
-// the batch file's path.
-void WaitCommandWindow(ReloadSystem& system, const std::wstring& batchPath);
+// Waits for the batch's process to end, at most batchWaitSeconds; false when
+// it is still running then. Nothing is sent to any window: a console the
+// tool did not start is none of its business.
+bool WaitCommandWindow(const ReloadState& state, ReloadSystem& system, BatchProcess batch);
 
 void ReloadCycle(ReloadState& state, ReloadSystem& system);
+
+// The wait's bound from its setting (RELOAD_BATCH_WAIT_SECONDS): whole
+// seconds from 1 to kBatchWaitSeconds, so that it can only be shortened;
+// anything else keeps kBatchWaitSeconds.
+uint32_t BatchWaitSeconds(std::optional<std::wstring_view> setting);
 
 }  // namespace reload

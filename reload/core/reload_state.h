@@ -18,6 +18,8 @@ inline constexpr std::size_t kRegistryPathLimit = 999;
 inline constexpr std::size_t kSettingsPathLimit = 999;
 inline constexpr std::size_t kSettingsReadLimit = 10000;  // bytes
 inline constexpr uint32_t kStartDelayMs = 1000;
+// The longest wait for a batch file; tests may shorten it.
+inline constexpr uint32_t kBatchWaitSeconds = 60;
 
 // What the last batch run was, for the registry check's heading and closing.
 enum CheckModes : int32_t { kNoBatchRun = 0, kAfterUninstall = 1, kAfterInstall = 2 };
@@ -29,6 +31,8 @@ struct ReloadState {
   std::wstring ProductName;
   std::wstring MessageText;  // the one shared message string
   bool logOpen = false;      // LogFilters.txt is open for writing
+  std::wstring reportPath;   // where it is written: the tool's folder or a fallback
+  uint32_t batchWaitSeconds = kBatchWaitSeconds;
   int32_t CheckMode = kNoBatchRun;
   std::wstring ServerPathText;
   std::wstring WindowsVersionText;

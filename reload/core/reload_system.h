@@ -23,6 +23,7 @@ struct RegistryText {
 struct WindowsVersion {
   uint32_t major = 0;
   uint32_t minor = 0;
+  uint32_t build = 0;
 };
 
 struct SystemFacts {
@@ -36,16 +37,26 @@ struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-using WindowId = std::uintptr_t;  // 0: no window
+enum class KnownFolder { RoamingAppData, LocalAppData, Temp };
+
+using BatchProcess = std::uintptr_t;  // 0: no process to wait on
+
+struct BatchStart {
+  bool started = false;
+  int32_t error = 0;         // the system's code when it did not start
+  BatchProcess process = 0;  // 0 when the shell handed none over
+};
 
 class ReloadSystem {
  public:
   virtual ~ReloadSystem() = default;
 
-  // Opens the key with full access in the process's own registry view and
-  // closes it again; returns the open's result code.
+  // Keys are opened for reading only, so that a user without elevation can
+  // tell a present key from a missing one; keys below ClassesRoot in the
+  // 32-bit view, where the filters, 32-bit COM servers, are registered.
+  // Opens the key and closes it again; returns the open's result code.
   virtual int32_t ProbeKey(RegistryRoot root, const std::wstring& path) = 0;
-  // Opens the key with full access and reads one text value (size, then data).
+  // Opens the key and reads one text value (size, then data).
   virtual RegistryText ReadText(RegistryRoot root, const std::wstring& path,
                                 const std::wstring& valueName) = 0;
 
@@ -53,13 +64,16 @@ class ReloadSystem {
   virtual bool HasGetProductInfo() = 0;
   virtual SystemFacts GetSystemFacts() = 0;
   virtual LocalTime LocalNow() = 0;
-  // The current user's application data folder, if the shell knows it.
-  virtual std::optional<std::wstring> AppDataFolder() = 0;
-  // Text in the system's ANSI code page to UTF-16.
+  // One of the current user's folders, if the system knows it.
+  virtual std::optional<std::wstring> Folder(KnownFolder folder) = 0;
+  // Text in the system's ANSI code page to UTF-16 and back; "?" stands for
+  // what the code page cannot hold.
   virtual std::wstring AnsiToWide(std::string_view bytes) = 0;
+  virtual std::string WideToAnsi(std::wstring_view text) = 0;
 
-  // The log file, created empty; writes go straight to the file.
-  virtual bool OpenLog(const std::wstring& path) = 0;
+  // The log file, created empty; writes go straight to the file. Returns 0
+  // or the system's code for why it could not be created.
+  virtual int32_t OpenLog(const std::wstring& path) = 0;
   virtual void WriteLog(std::string_view bytes) = 0;
   virtual void CloseLog() = 0;
   // At most maxBytes from the start of the file, opened without sharing.
@@ -68,13 +82,14 @@ class ReloadSystem {
 
   // The shell's answer: above 32 means started.
   virtual std::intptr_t ShellRun(const std::wstring& verb, const std::wstring& file) = 0;
+  // Starts a batch file through the shell and holds on to its process.
+  virtual BatchStart StartBatch(const std::wstring& verb, const std::wstring& file) = 0;
+  // Waits at most milliseconds for a started batch to end; true when it has.
+  // The process is let go either way, and a batch still running runs on.
+  virtual bool WaitForBatch(BatchProcess process, uint32_t milliseconds) = 0;
   virtual int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                              uint32_t style) = 0;
-  // A top-level window whose whole title matches (case-insensitively, as Windows does).
-  virtual WindowId FindWindowByTitle(const std::wstring& title) = 0;
-  virtual void SendClose(WindowId window) = 0;
 
-  virtual void Pause(uint32_t milliseconds) = 0;
   virtual void KillStartTimer() = 0;
   virtual void EndProcess(uint32_t exitCode) = 0;
 };

@@ -14,6 +14,9 @@ std::wstring TwoDigits(int value) {
   return std::wstring{static_cast<wchar_t>(L'0' + v / 10), static_cast<wchar_t>(L'0' + v % 10)};
 }
 
+// Windows 11 still reports itself as 10.0; only its build number tells.
+constexpr uint32_t kWindows11Build = 22000;
+
 std::wstring VersionNumbers(const WindowsVersion& version) {
   return L"Windows Version: " + std::to_wstring(version.major) + L"." + std::to_wstring(version.minor);
 }
@@ -50,7 +53,9 @@ void DetectWindowsVersion(ReloadState& state, ReloadSystem& system) {
   } else {
     text = VersionNumbers(version);
   }
-  state.WindowsVersionText = fw::Clip(text + WindowsVersionName(text), kVersionTextLimit);
+  const bool windows11 = version.major == 10 && version.minor == 0 && version.build >= kWindows11Build;
+  state.WindowsVersionText =
+      fw::Clip(text + (windows11 ? std::wstring(L" (Windows 11)") : WindowsVersionName(text)), kVersionTextLimit);
 }
 
 std::wstring ProductKey(std::wstring_view productName) {
@@ -126,7 +131,7 @@ std::wstring AppendPath(std::wstring_view folder, std::wstring_view name) {
 }
 
 void EchoSettings(ReloadState& state, ReloadSystem& system) {
-  const auto appData = system.AppDataFolder();
+  const auto appData = system.Folder(KnownFolder::RoamingAppData);
   if (!appData) return;
   const std::wstring productFolder = ProductFolderName(state.ProductName);
   if (productFolder.empty()) return;

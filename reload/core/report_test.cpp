@@ -12,11 +12,11 @@ struct ReportTest : ::testing::Test {
   FakeReloadSystem system;
   void SetUp() override {
     state.ModuleFolder = L"C:\\Fendrel";
-    state.logOpen = system.OpenLog(L"C:\\Fendrel\\LogFilters.txt");
+    state.logOpen = system.OpenLog(L"C:\\Fendrel\\LogFilters.txt") == 0;
   }
-  void Detect(uint32_t major, uint32_t minor, bool productInfo) {
+  void Detect(uint32_t major, uint32_t minor, bool productInfo, uint32_t build = 0) {
     state = ReloadState{};
-    system.version = {major, minor};
+    system.version = {major, minor, build};
     system.getProductInfo = productInfo;
     DetectWindowsVersion(state, system);
   }
@@ -26,8 +26,11 @@ TEST_F(ReportTest, WindowsVersionTextNamesTheVersionAndDecidesElevation) {
   Detect(6, 2, false);
   EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 6.2 (Windows 8)");
   EXPECT_TRUE(state.UseRunas);
-  Detect(10, 0, true);
+  Detect(10, 0, true, 19045);
   EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 10.0 (Windows 10)");
+  // Windows 11 reports 10.0 as well; its build numbers start at 22000.
+  Detect(10, 0, true, 22000);
+  EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 10.0 (Windows 11)");
   Detect(6, 3, true);
   EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 6.3 (Windows 8.1)");
   Detect(6, 1, true);
@@ -136,7 +139,7 @@ TEST_F(ReportTest, SettingsCopyFollowsItsHeadingAfterAnEmptyLine) {
 TEST_F(ReportTest, SettingsCopyIsCutAtTenThousandBytesAndAtAZeroByte) {
   std::string big;
   for (int i = 0; big.size() < 12000; ++i) big += "Line" + std::to_string(i) + "=value\r\n";
-  system.appData = L"C:\\AppData\\";  // a trailing backslash is not doubled
+  system.folders[KnownFolder::RoamingAppData] = L"C:\\AppData\\";  // a trailing backslash is not doubled
   system.files[L"C:\\AppData\\Vantor Capture 8\\Settings.ini"] = big;
   state.ProductName = L"Vantor";
   EchoSettings(state, system);
@@ -166,7 +169,7 @@ TEST_F(ReportTest, SettingsCopyWithoutAFileOrProductOrFolder) {
   EXPECT_EQ(system.log, "");
 
   state.ProductName = L"Lumora";
-  system.appData.reset();
+  system.folders.erase(KnownFolder::RoamingAppData);
   EchoSettings(state, system);
   EXPECT_EQ(system.log, "");
 }

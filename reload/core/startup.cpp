@@ -45,30 +45,24 @@ void SelectProduct(ReloadState& state) {
   }
 }
 
-std::string ToLogBytes(std::wstring_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() + 16);
+std::string ToLogBytes(std::wstring_view text, ReloadSystem& system) {
+  std::wstring lines;
+  lines.reserve(text.size() + 16);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
-      bytes += "\r\n";
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+      lines += L"\r\n";
       ++i;
-    } else if (c == L'\n') {
-      bytes += "\r\n";
-    } else if (static_cast<uint32_t>(c) < 256) {
-      bytes += static_cast<char>(static_cast<unsigned char>(c));
+    } else if (text[i] == L'\n') {
+      lines += L"\r\n";
     } else {
-      // One mark per character: a UTF-16 surrogate pair is a single one.
-      const bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
-      if (highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) ++i;
-      bytes += '?';
+      lines += text[i];
     }
   }
-  return bytes;
+  return system.WideToAnsi(lines);
 }
 
 void AppendLog(ReloadState& state, ReloadSystem& system) {
-  if (state.logOpen) system.WriteLog(ToLogBytes(state.MessageText));
+  if (state.logOpen) system.WriteLog(ToLogBytes(state.MessageText, system));
 }
 
 int ShowReloadMessage(ReloadSystem& system, const std::wstring& text, uint32_t type) {
@@ -80,10 +74,14 @@ std::wstring LogFilePath(const ReloadState& state) {
 }
 
 void CloseAndShowLog(ReloadState& state, ReloadSystem& system) {
-  if (!state.logOpen) return;
+  if (!state.logOpen) {
+    state.MessageText = L"Cannot write the test report LogFilters.txt.";
+    ShowReloadMessage(system, state.MessageText, 0);
+    return;
+  }
   system.CloseLog();
   state.logOpen = false;
-  state.MessageText = LogFilePath(state);
+  state.MessageText = state.reportPath;
   system.ShellRun(L"open", state.MessageText);
 }
 
@@ -91,8 +89,26 @@ void OpenReport(ReloadState& state, ReloadSystem& system) {
   DetectWindowsVersion(state, system);
   ReadProductVersion(state, system);
   state.MessageText = LogFilePath(state);
-  state.logOpen = system.OpenLog(state.MessageText);
-  if (state.logOpen) WriteReportOpening(state, system);
+  const std::wstring firstChoice = state.MessageText;
+  const int32_t firstError = system.OpenLog(firstChoice);
+  state.reportPath = firstChoice;
+  state.logOpen = firstError == 0;
+  // Under Program Files a user without elevation cannot write beside the tool.
+  for (const KnownFolder fallback : {KnownFolder::LocalAppData, KnownFolder::Temp}) {
+    if (state.logOpen) break;
+    const auto folder = system.Folder(fallback);
+    if (!folder) continue;
+    state.reportPath = AppendPath(*folder, kLogFileName);
+    state.logOpen = system.OpenLog(state.reportPath) == 0;
+  }
+  if (state.logOpen) {
+    WriteReportOpening(state, system);
+    if (firstError != 0) {
+      state.MessageText = L"\r\nThis report could not be written to " + firstChoice + L" (ERROR=" +
+                          std::to_wstring(firstError) + L")";
+      AppendLog(state, system);
+    }
+  }
   WriteSystemFacts(state, system);
 }
 

@@ -38,21 +38,25 @@ class CmdLineInfo : public fw::CommandLineInfo<wchar_t> {
 void SelectProduct(ReloadState& state);
 
 // Wide text as the log file's 8-bit bytes: every line end becomes CR LF and
-// a character above 255 becomes "?".
-std::string ToLogBytes(std::wstring_view text);
+// the text goes through the system's ANSI code page.
+std::string ToLogBytes(std::wstring_view text, ReloadSystem& system);
 
 // Writes MessageText to the log, if the log is open.
 void AppendLog(ReloadState& state, ReloadSystem& system);
 
 int ShowReloadMessage(ReloadSystem& system, const std::wstring& text, uint32_t type);
 
+// The report's first choice, beside the tool.
 std::wstring LogFilePath(const ReloadState& state);
 
-// Closes the log and has the shell open it; nothing is shown without a log.
+// Closes the log and has the shell open it; without a log a message box says
+// that no report could be written.
 void CloseAndShowLog(ReloadState& state, ReloadSystem& system);
 
 // What the main window does before arming its timer: version facts, the log
-// file with the report's opening and the system facts.
+// file with the report's opening and the system facts. A report that cannot
+// be written beside the tool goes to the local application data folder, or
+// else the temporary folder, and says where the tool looked first.
 void OpenReport(ReloadState& state, ReloadSystem& system);
 
 }  // namespace reload

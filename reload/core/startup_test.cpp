@@ -78,22 +78,20 @@ TEST_F(StartupTest, WithoutAProductParameterTheFolderDecides) {
   EXPECT_EQ(Product(L"C:\\Tools", L"w"), L"Vantor");
 }
 
-TEST(ToLogBytes, LineEndsBecomeCrLfAndWideCharactersAQuestionMark) {
-  EXPECT_EQ(ToLogBytes(L"\r\nA\r\n"), "\r\nA\r\n");
-  EXPECT_EQ(ToLogBytes(L"a\nb\r\n\nc"), "a\r\nb\r\n\r\nc");
-  EXPECT_EQ(ToLogBytes(L"lone\rcr"), "lone\rcr");
-  EXPECT_EQ(ToLogBytes(L"100% %s %d"), "100% %s %d");
-  EXPECT_EQ(ToLogBytes(L"caf\u00e9 \u00ff"), "caf\xe9 \xff");
-  EXPECT_EQ(ToLogBytes(L"\u0100x\u20ac"), "?x?");
-  EXPECT_EQ(ToLogBytes(std::wstring{L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'b'}), "a?b");
-  EXPECT_EQ(ToLogBytes(std::wstring{L'a', wchar_t(0xD83D), L'b'}), "a?b");
+TEST_F(StartupTest, LogBytesHaveCrLfLineEndsAndTheSystemsCodePage) {
+  EXPECT_EQ(ToLogBytes(L"\r\nA\r\n", system), "\r\nA\r\n");
+  EXPECT_EQ(ToLogBytes(L"a\nb\r\n\nc", system), "a\r\nb\r\n\r\nc");
+  EXPECT_EQ(ToLogBytes(L"lone\rcr", system), "lone\rcr");
+  EXPECT_EQ(ToLogBytes(L"100% %s %d", system), "100% %s %d");
+  // The fake's code page is Latin-1.
+  EXPECT_EQ(ToLogBytes(L"caf\u00e9\n\u20ac", system), "caf\xe9\r\n?");
 }
 
 TEST_F(StartupTest, AppendLogWritesOnlyToAnOpenLog) {
   state.MessageText = L"\r\nfirst";
   AppendLog(state, system);
   EXPECT_EQ(system.log, "");
-  ASSERT_TRUE(system.OpenLog(L"C:\\t\\LogFilters.txt"));
+  ASSERT_EQ(system.OpenLog(L"C:\\t\\LogFilters.txt"), 0);
   state.logOpen = true;
   AppendLog(state, system);
   state.MessageText = L"\r\n50%s";
@@ -101,16 +99,18 @@ TEST_F(StartupTest, AppendLogWritesOnlyToAnOpenLog) {
   EXPECT_EQ(system.log, "\r\nfirst\r\n50%s");
 }
 
-TEST_F(StartupTest, CloseAndShowLogOpensTheReportOnlyWhenThereIsOne) {
+TEST_F(StartupTest, CloseAndShowLogOpensTheReportWhereItWasWrittenOrSaysThereIsNone) {
   state.ModuleFolder = L"C:\\Fendrel";
   CloseAndShowLog(state, system);
-  EXPECT_TRUE(system.journal.empty());
-
+  EXPECT_EQ(system.journal, (std::vector<std::wstring>{L"box Reload Filters Message " + std::to_wstring(0x42030) +
+                                                       L" Cannot write the test report LogFilters.txt."}));
+  system.journal.clear();
   state.logOpen = true;
+  state.reportPath = L"C:\\Users\\ann\\AppData\\Local\\LogFilters.txt";
   CloseAndShowLog(state, system);
   EXPECT_FALSE(state.logOpen);
   EXPECT_EQ(system.journal, (std::vector<std::wstring>{
-                                L"close log", L"shell open C:\\Fendrel\\LogFilters.txt"}));
+                                L"close log", L"shell open C:\\Users\\ann\\AppData\\Local\\LogFilters.txt"}));
 }
 
 TEST_F(StartupTest, OpenReportWritesOpeningAndFactsIntoTheNewLog) {
@@ -135,7 +135,33 @@ TEST_F(StartupTest, WithoutALogTheVersionFactsAreStillKnown) {
   EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 6.2 (Windows 8)");
   EXPECT_TRUE(state.UseRunas);
   EXPECT_EQ(system.log, "");
-  EXPECT_EQ(system.journal, (std::vector<std::wstring>{L"open log C:\\Fendrel\\LogFilters.txt"}));
+  EXPECT_EQ(system.journal, (std::vector<std::wstring>{
+                                L"open log C:\\Fendrel\\LogFilters.txt",
+                                L"open log C:\\Users\\ann\\AppData\\Local\\LogFilters.txt",
+                                L"open log C:\\Users\\ann\\AppData\\Local\\Temp\\LogFilters.txt"}));
+}
+
+TEST_F(StartupTest, AReportTheToolsFolderCannotTakeGoesToLocalAppDataOrTempAndSaysWhereItLookedFirst) {
+  const std::wstring beside = L"C:\\Program Files (x86)\\Fendrel\\LogFilters.txt";
+  const std::wstring local = L"C:\\Users\\ann\\AppData\\Local\\LogFilters.txt";
+  system.unwritable = {beside};
+  state.ModuleFolder = L"C:\\Program Files (x86)\\Fendrel";
+  state.ProductName = L"Lumora";
+  OpenReport(state, system);
+  EXPECT_TRUE(state.logOpen);
+  EXPECT_EQ(state.reportPath, local);
+  EXPECT_EQ(system.logPath, local);
+  EXPECT_EQ(system.log,
+            "Test Report  03/07/26 09:05:02\r\nWindows Version: 6.2 (Windows 8)\r\nProgram: Lumora\r\nVersion: "
+            "\r\nThis report could not be written to C:\\Program Files (x86)\\Fendrel\\LogFilters.txt (ERROR=5)"
+            "\r\nNumber of processors: 4\r\nScreen resolution: 1280x1024\r\nMonitors: 1");
+
+  state.logOpen = false;
+  system.unwritable.insert(local);
+  OpenReport(state, system);
+  EXPECT_EQ(state.reportPath, L"C:\\Users\\ann\\AppData\\Local\\Temp\\LogFilters.txt");
+  EXPECT_NE(system.log.find("written to C:\\Program Files (x86)\\Fendrel\\LogFilters.txt (ERROR=5)"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The reload tool's application object and entry point: folder, command
 // line and product, then the hidden main window whose timer does the work.
+#include <objbase.h>
+
+#include <optional>
 #include <vector>
 
 #include "command_line.h"
 #include "main_window_win32.h"
+#include "reload_cycle.h"
 #include "reload_state.h"
 #include "reload_system_win32.h"
 #include "startup.h"
@@ -23,12 +27,23 @@ std::wstring ProgramPath() {
   }
 }
 
+std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
+  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::vector<wchar_t> value(size, L'\0');
+  const DWORD n = GetEnvironmentVariableW(name, value.data(), size);
+  if (n == 0 || n >= size) return std::nullopt;
+  return std::wstring(value.data(), n);
+}
+
 class ReloadApp : public fw::Application {
  public:
   ~ReloadApp() override = default;
 
  protected:
   bool StartApplication() override {
+    // The shell may hand a batch file to an extension, which needs COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     state_.ModuleFolder = GetModuleFolder(ProgramPath());
     // The batch files start without a directory of their own and inherit this one.
     SetCurrentDirectoryW((state_.ModuleFolder + L"\\").c_str());
@@ -37,6 +52,7 @@ class ReloadApp : public fw::Application {
     CmdLineInfo info(state_, system_);
     fw::WalkCommandLine<wchar_t>(GetCommandLineW(), info);
     SelectProduct(state_);
+    state_.batchWaitSeconds = BatchWaitSeconds(EnvironmentValue(L"RELOAD_BATCH_WAIT_SECONDS"));
     if (!window_.Create(Instance())) return false;
     SetMainWindow(window_.Handle());
     ShowWindow(window_.Handle(), SW_HIDE);

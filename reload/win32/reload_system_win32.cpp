@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "registry_text.h"
+
 namespace reload {
 namespace {
 
@@ -22,9 +24,12 @@ HKEY RootKey(RegistryRoot root) {
   return HKEY_CLASSES_ROOT;
 }
 
-// The filters are 32-bit COM servers, registered in the 32-bit view; a 64-bit
-// build of the tool must look there too. Elsewhere the views are shared.
-REGSAM ViewOf(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? KEY_WOW64_32KEY : 0; }
+// Read access is all the tool needs, and all a user without elevation gets.
+// The filters are 32-bit COM servers: their registration is looked up in the
+// 32-bit view whatever this build's own architecture.
+REGSAM ReadAccess(RegistryRoot root) {
+  return root == RegistryRoot::ClassesRoot ? KEY_READ | KEY_WOW64_32KEY : KEY_READ;
+}
 
 }  // namespace
 
@@ -32,7 +37,7 @@ Win32ReloadSystem::~Win32ReloadSystem() { CloseLog(); }
 
 int32_t Win32ReloadSystem::ProbeKey(RegistryRoot root, const std::wstring& path) {
   HKEY key = nullptr;
-  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS | ViewOf(root), &key);
+  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), &key);
   if (result == ERROR_SUCCESS) RegCloseKey(key);
   return static_cast<int32_t>(result);
 }
@@ -41,18 +46,17 @@ RegistryText Win32ReloadSystem::ReadText(RegistryRoot root, const std::wstring& 
                                          const std::wstring& valueName) {
   RegistryText out;
   HKEY key = nullptr;
-  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS | ViewOf(root), &key));
+  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), &key));
   if (out.openResult != ERROR_SUCCESS) return out;
-  DWORD size = 0;
-  LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, &size);
-  std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-  if (result == ERROR_SUCCESS) {
-    result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr,
-                              reinterpret_cast<BYTE*>(data.data()), &size);
-  }
+  const StringValue value = ReadStringValue([&](unsigned char* data, uint32_t& size) {
+    DWORD bytes = size;
+    const LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, data, &bytes);
+    size = bytes;
+    return static_cast<int32_t>(result);
+  });
   RegCloseKey(key);
-  out.readResult = static_cast<int32_t>(result);
-  if (result == ERROR_SUCCESS) out.text.assign(data.data());  // up to the first zero
+  out.readResult = value.result;
+  out.text = value.text;
   return out;
 }
 
@@ -67,7 +71,7 @@ WindowsVersion Win32ReloadSystem::GetWindowsVersion() {
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
-  return {info.dwMajorVersion, info.dwMinorVersion};
+  return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
 }
 
 bool Win32ReloadSystem::HasGetProductInfo() {
@@ -88,9 +92,15 @@ LocalTime Win32ReloadSystem::LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-std::optional<std::wstring> Win32ReloadSystem::AppDataFolder() {
+std::optional<std::wstring> Win32ReloadSystem::Folder(KnownFolder folder) {
   std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path.data()))) return std::nullopt;
+  if (folder == KnownFolder::Temp) {
+    const DWORD n = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+    if (n == 0 || n >= path.size()) return std::nullopt;
+    return std::wstring(path.data(), n);
+  }
+  const int id = folder == KnownFolder::LocalAppData ? CSIDL_LOCAL_APPDATA : CSIDL_APPDATA;
+  if (FAILED(SHGetFolderPathW(nullptr, id, nullptr, 0, path.data()))) return std::nullopt;
   return std::wstring(path.data());
 }
 
@@ -104,12 +114,29 @@ std::wstring Win32ReloadSystem::AnsiToWide(std::string_view bytes) {
   return text;
 }
 
-bool Win32ReloadSystem::OpenLog(const std::wstring& path) {
+std::string Win32ReloadSystem::WideToAnsi(std::wstring_view text) {
+  if (text.empty()) return {};
+  // No look-alikes: a character the code page lacks shows as "?", not as
+  // another one. UTF-8 as the ANSI code page takes neither option.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const char* unknown = utf8 ? nullptr : "?";
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, unknown, nullptr);
+  if (n <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, flags, text.data(), size, bytes.data(), n, unknown, nullptr);
+  return bytes;
+}
+
+int32_t Win32ReloadSystem::OpenLog(const std::wstring& path) {
   CloseLog();
   // Unbuffered writes: a WM_CLOSE that ends the process early loses nothing.
   log_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
-  return log_ != INVALID_HANDLE_VALUE;
+  if (log_ != INVALID_HANDLE_VALUE) return 0;
+  const DWORD error = GetLastError();
+  return static_cast<int32_t>(error != 0 ? error : ERROR_OPEN_FAILED);
 }
 
 void Win32ReloadSystem::WriteLog(std::string_view bytes) {
@@ -149,19 +176,35 @@ std::intptr_t Win32ReloadSystem::ShellRun(const std::wstring& verb, const std::w
   return reinterpret_cast<std::intptr_t>(result);
 }
 
+BatchStart Win32ReloadSystem::StartBatch(const std::wstring& verb, const std::wstring& file) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  // The process handle is what the wait follows; the tool reports failures itself.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = verb.c_str();
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  BatchStart start;
+  if (!ShellExecuteExW(&info)) {
+    const DWORD error = GetLastError();
+    start.error = static_cast<int32_t>(error != 0 ? error : ERROR_FILE_NOT_FOUND);
+    return start;
+  }
+  start.started = true;
+  start.process = reinterpret_cast<BatchProcess>(info.hProcess);
+  return start;
+}
+
+bool Win32ReloadSystem::WaitForBatch(BatchProcess process, uint32_t milliseconds) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(process);
+  const bool ended = WaitForSingleObject(handle, milliseconds) == WAIT_OBJECT_0;
+  CloseHandle(handle);
+  return ended;
+}
+
 int Win32ReloadSystem::ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) {
   return MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
 }
-
-WindowId Win32ReloadSystem::FindWindowByTitle(const std::wstring& title) {
-  return reinterpret_cast<WindowId>(FindWindowW(nullptr, title.c_str()));
-}
-
-void Win32ReloadSystem::SendClose(WindowId window) {
-  SendMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
-}
-
-void Win32ReloadSystem::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
 void Win32ReloadSystem::KillStartTimer() {
   if (mainWindow_ != nullptr) KillTimer(mainWindow_, kStartTimerId);

@@ -25,17 +25,17 @@ class Win32ReloadSystem : public ReloadSystem {
   bool HasGetProductInfo() override;
   SystemFacts GetSystemFacts() override;
   LocalTime LocalNow() override;
-  std::optional<std::wstring> AppDataFolder() override;
+  std::optional<std::wstring> Folder(KnownFolder folder) override;
   std::wstring AnsiToWide(std::string_view bytes) override;
-  bool OpenLog(const std::wstring& path) override;
+  std::string WideToAnsi(std::wstring_view text) override;
+  int32_t OpenLog(const std::wstring& path) override;
   void WriteLog(std::string_view bytes) override;
   void CloseLog() override;
   std::optional<std::string> ReadFileStart(const std::wstring& path, std::size_t maxBytes) override;
   std::intptr_t ShellRun(const std::wstring& verb, const std::wstring& file) override;
+  BatchStart StartBatch(const std::wstring& verb, const std::wstring& file) override;
+  bool WaitForBatch(BatchProcess process, uint32_t milliseconds) override;
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) override;
-  WindowId FindWindowByTitle(const std::wstring& title) override;
-  void SendClose(WindowId window) override;
-  void Pause(uint32_t milliseconds) override;
   void KillStartTimer() override;
   void EndProcess(uint32_t exitCode) override;
 

@@ -3,7 +3,7 @@
 add_executable(reload_e2e_test
   ${CMAKE_CURRENT_LIST_DIR}/reload_e2e_support.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reload_e2e_test.cpp)
-target_link_libraries(reload_e2e_test PRIVATE GTest::gtest_main advapi32 shell32 user32)
+target_link_libraries(reload_e2e_test PRIVATE e2e_support GTest::gtest_main advapi32 shell32 user32)
 target_compile_definitions(reload_e2e_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 # The filter list itself, so the tests follow it.
 target_include_directories(reload_e2e_test PRIVATE ${CMAKE_SOURCE_DIR}/reload/core)

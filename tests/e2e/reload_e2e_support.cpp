@@ -1,5 +1,6 @@
 #include "reload_e2e_support.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -259,6 +260,26 @@ std::wstring AppDataFolder() {
   wchar_t path[MAX_PATH + 1] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path);
   return path;
+}
+
+std::wstring LocalAppDataFolder() {
+  wchar_t path[MAX_PATH + 1] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, path);
+  return path;
+}
+
+bool MakeKeyReadOnly(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  bool done = false;
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                           nullptr)) {
+    done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+  }
+  RegCloseKey(key);
+  return done;
 }
 
 std::string Narrow(const std::wstring& text) {

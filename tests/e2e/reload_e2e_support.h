@@ -81,6 +81,10 @@ void DeleteKeyTree(HKEY root, const std::wstring& path);
 std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::wstring& name);
 
 std::wstring AppDataFolder();
+std::wstring LocalAppDataFolder();
+// Leaves everyone only read access to the key, as a user without elevation
+// has to the filters' keys on Windows.
+bool MakeKeyReadOnly(HKEY root, const std::wstring& path);
 std::string Narrow(const std::wstring& text);  // ASCII test texts only
 
 // A report compared with literal parts and short patterns for what changes
