@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   state.logOpen = true;
   system.logIsOpen = true;
   if (!folder.empty()) {
-    const std::wstring path = AppendPath(*system.appData, folder) + L"\\Settings.ini";
+    const std::wstring path = AppendPath(system.folders[KnownFolder::RoamingAppData], folder) + L"\\Settings.ini";
     system.files[path] = settings;
   }
   EchoSettings(state, system);
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::string_view shown = settings;
   shown = shown.substr(0, kSettingsReadLimit);
   shown = shown.substr(0, shown.find('\0'));
-  const std::string expected = ToLogBytes(system.AnsiToWide(shown));
+  const std::string expected = ToLogBytes(system.AnsiToWide(shown), system);
   FUZZ_CHECK(system.log.find("Settings.ini (") != std::string::npos);
   if (shown.empty()) {
     FUZZ_CHECK(system.log.size() >= 2 && system.log.compare(system.log.size() - 1, 1, ")") == 0);

@@ -2,6 +2,7 @@
 // program and records every request that reaches its window.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "e2e_support.h"
@@ -27,8 +28,8 @@ class SchedulerRun {
       : folder_(name) {
     std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << line;
   }
-  void Start(const std::string& windowName) {
-    ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w " + windowName +
+  void Start(const std::string& windowName, const char* program = "Ormidal.exe") {
+    ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath(program) + "\" /w " + windowName +
                               " /dir \"" + folder_.Windows() + "\""));
   }
   e2e::Process process;
@@ -44,11 +45,12 @@ std::string Line(const std::string& name, ormidal::FileTime start, ormidal::File
          "\r\n";
 }
 
-TEST(RecorderLink, OneStartAsUtf16WhenTheWindowOpensAndOneStopWhenItCloses) {
+// One start request as UTF-16 when the window opens and one stop when it closes.
+void ExpectStartAndStop(const char* program) {
   e2e::RecordingProgram recorder("Lumora");
   const ormidal::FileTime start = LocalNow() + Seconds(4);
   SchedulerRun run("ormidal_utf16", Line("Show", start, start + Seconds(2)));
-  run.Start("Lumora");
+  run.Start("Lumora", program);
   ASSERT_TRUE(recorder.WaitCount(true, 1, 15s));
   ASSERT_TRUE(recorder.WaitCount(false, 1, 10s));
   const auto requests = recorder.Requests();
@@ -66,6 +68,19 @@ TEST(RecorderLink, OneStartAsUtf16WhenTheWindowOpensAndOneStopWhenItCloses) {
   EXPECT_EQ(SecondOfDay(t.at), SecondOfDay(start + Seconds(2)));
   EXPECT_TRUE(run.process.Running());
 }
+
+TEST(RecorderLink, OneStartAsUtf16WhenTheWindowOpensAndOneStopWhenItCloses) {
+  ExpectStartAndStop("Ormidal.exe");
+}
+
+#if defined(_WIN64)
+// This test is a 64-bit recording program: the shipped 32-bit scheduler must
+// send it the very bytes the 64-bit one sends.
+TEST(RecorderLink, The32BitSchedulerSendsA64BitRecorderTheSameBytes) {
+  if (std::getenv("WINE_RUNS_X86") == nullptr) GTEST_SKIP() << "32-bit programs do not run here";
+  ExpectStartAndStop("..\\x86\\Ormidal.exe");
+}
+#endif
 
 TEST(RecorderLink, TheAudioRecorderGetsEightBitTextAndNeedsNoPosition) {
   e2e::RecordingProgram recorder("Sonvee");
