@@ -98,7 +98,7 @@ LoadResult LoadScheduleFile(const std::string& path, std::string& copy, FileSyst
     host.EndProcess();
     return LoadResult::kEnded;
   }
-  if (contents.size() < kMinimumScheduleSize) {
+  if (TooShortToSchedule(contents)) {
     host.SchedulerMessage("There are no scheduled recordings", kMessageOk);
     return LoadResult::kTooShort;
   }
