@@ -99,7 +99,7 @@ LoadResult LoadScheduleFile(const std::string& path, std::string& copy, FileSyst
     return LoadResult::kEnded;
   }
   if (TooShortToSchedule(contents)) {
-    host.SchedulerMessage("There are no scheduled recordings", kMessageOk);
+    host.SchedulerMessage(kNoRecordingsMessage, kMessageOk);
     return LoadResult::kTooShort;
   }
   copy = std::move(contents);

@@ -104,6 +104,8 @@ class LineReader {
 
 enum class LoadResult { kLoaded, kTooShort, kEnded };
 
+constexpr char kNoRecordingsMessage[] = "There are no scheduled recordings";
+
 // A file this short holds no recordings: the scheduler is not enabled with it.
 inline bool TooShortToSchedule(std::string_view contents) {
   return contents.size() < kMinimumScheduleSize;

@@ -151,9 +151,9 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       }
     }
     // Messages wait for the user: never while holding the pass lock.
-    if (pass.refusedPosition) host_.SchedulerMessage("Error in window position. Cannot continue", kMessageOk);
+    if (pass.refusedPosition) host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
     if (pass.readError) {
-      host_.SchedulerMessage("Error reading scheduler file", kMessageOk);
+      host_.SchedulerMessage(kReadErrorMessage, kMessageOk);
       flags.readError.store(0);
       break;
     }

@@ -23,6 +23,10 @@ namespace ormidal {
 constexpr int32_t kTaskStart = 1;
 constexpr int32_t kTaskStop = 2;
 
+// What the user is shown when the engine stops itself.
+constexpr char kPositionErrorMessage[] = "Error in window position. Cannot continue";
+constexpr char kReadErrorMessage[] = "Error reading scheduler file";
+
 // The one-second wait of one thread: returns just after the next whole
 // second of the local clock.
 class Waiter {
