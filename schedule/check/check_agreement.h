@@ -4,6 +4,7 @@
 // same seconds. Used by the unit tests and by a fuzz target.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,8 @@ struct AgreementCase {
 AgreementCase GenerateCase(std::string_view choices, int seconds);
 
 // Every difference between what the check predicts and what the engine
-// does over the case's seconds, one a line; empty when they agree.
-std::string CompareWithEngine(const AgreementCase& agreementCase);
+// does over the case's seconds, one a line; empty when they agree. requests,
+// when given, receives how many requests the engine sent.
+std::string CompareWithEngine(const AgreementCase& agreementCase, std::size_t* requests = nullptr);
 
 }  // namespace ormidal
