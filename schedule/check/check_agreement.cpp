@@ -32,11 +32,16 @@ class Choices {
 std::string RepeatText(Choices& c) {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   switch (c.Next(6)) {
-    case 0: return "Once";
-    case 1: return "Daily";
-    case 2: return "";
-    case 3: return "Sun Daily";
-    case 4: return "every day";  // no keyword: once
+    case 0:
+      return "Once";
+    case 1:
+      return "Daily";
+    case 2:
+      return "";
+    case 3:
+      return "Sun Daily";
+    case 4:
+      return "every day";  // no keyword: once
   }
   std::string days;
   const unsigned mask = 1 + c.Next(127);
@@ -50,19 +55,36 @@ std::string EntryLine(Choices& c, FileTime present, int seconds) {
   const std::string name = "Show" + std::to_string(c.Next(6));
   FileTime start = present;
   switch (c.Next(4)) {
-    case 1: start = (present / kDay + 1) * kDay; break;  // the next midnight
-    case 2: start = present - kDay * (1 + c.Next(14)); break;  // written days ago
-    case 3: start = present + c.Wide(static_cast<unsigned>(seconds)) * kSecond; break;
+    case 1:
+      start = (present / kDay + 1) * kDay;
+      break;  // the next midnight
+    case 2:
+      start = present - kDay * (1 + c.Next(14));
+      break;  // written days ago
+    case 3:
+      start = present + c.Wide(static_cast<unsigned>(seconds)) * kSecond;
+      break;
   }
   start = start + c.Next(21) * kSecond - 10 * kSecond;
   FileTime end = start;
   switch (c.Next(6)) {
-    case 0: end += (1 + c.Next(10)) * kSecond; break;
-    case 1: end += 60 * (1 + c.Next(240)) * kSecond; break;
-    case 2: break;  // no length at all
-    case 3: end -= 60 * (1 + c.Next(10)) * kSecond; break;
-    case 4: end += kDay + c.Next(3600) * kSecond; break;
-    case 5: end += (1800 + 3600 * c.Next(3)) * kSecond; break;
+    case 0:
+      end += (1 + c.Next(10)) * kSecond;
+      break;
+    case 1:
+      end += 60 * (1 + c.Next(240)) * kSecond;
+      break;
+    case 2:
+      break;  // no length at all
+    case 3:
+      end -= 60 * (1 + c.Next(10)) * kSecond;
+      break;
+    case 4:
+      end += kDay + c.Next(3600) * kSecond;
+      break;
+    case 5:
+      end += (1800 + 3600 * c.Next(3)) * kSecond;
+      break;
   }
   std::string startText = FileTimeToText(start);
   std::string endText = FileTimeToText(end);
@@ -71,14 +93,21 @@ std::string EntryLine(Choices& c, FileTime present, int seconds) {
   const std::string pos = position == 0 ? "0,0,0,0" : position == 1 ? "" : "100,100,600,500";
   const std::string url = " URL: http://tv/" + name;
   switch (c.Next(32)) {
-    case 0: startText.replace(0, 3, "Jxn"); break;
-    case 1: endText = "Feb 30,2026 10:00:00 PM"; break;
-    case 2: return name + " START: " + startText + url + " END: " + endText + " REPEAT: " + repeat +
-                   " PROG: Player WND: " + pos;
-    case 3: return name + url + " START: " + startText + " END: " + endText + " REPEAT: " + repeat +
-                   " PROG: Player";
-    case 4: return name + url + " START: " + startText + " END: " + endText + " PROG: Player REPEAT: " +
-                   repeat + " WND: " + pos;
+    case 0:
+      startText.replace(0, 3, "Jxn");
+      break;
+    case 1:
+      endText = "Feb 30,2026 10:00:00 PM";
+      break;
+    case 2:
+      return name + " START: " + startText + url + " END: " + endText + " REPEAT: " + repeat +
+             " PROG: Player WND: " + pos;
+    case 3:
+      return name + url + " START: " + startText + " END: " + endText + " REPEAT: " + repeat +
+             " PROG: Player";
+    case 4:
+      return name + url + " START: " + startText + " END: " + endText +
+             " PROG: Player REPEAT: " + repeat + " WND: " + pos;
   }
   return name + url + " START: " + startText + " END: " + endText + " REPEAT: " + repeat +
          " PROG: Player WND: " + pos;
@@ -90,10 +119,12 @@ struct Sent {
   std::string name;
   FileTime start, end;
   bool operator<(const Sent& o) const {
-    return std::tie(at, request, name, start, end) < std::tie(o.at, o.request, o.name, o.start, o.end);
+    return std::tie(at, request, name, start, end) <
+           std::tie(o.at, o.request, o.name, o.start, o.end);
   }
   bool operator==(const Sent& o) const {
-    return std::tie(at, request, name, start, end) == std::tie(o.at, o.request, o.name, o.start, o.end);
+    return std::tie(at, request, name, start, end) ==
+           std::tie(o.at, o.request, o.name, o.start, o.end);
   }
 };
 
@@ -130,8 +161,9 @@ AgreementCase GenerateCase(std::string_view choices, int seconds) {
   FileTime present = 0;
   RecordToFileTime(r, present);
   // A run shorter than a day still crosses a midnight.
-  present = seconds < 86400 ? present + kDay - (1 + c.Wide(static_cast<unsigned>(seconds))) * kSecond
-                            : present + c.Wide(86400) * kSecond;
+  present = seconds < 86400
+                ? present + kDay - (1 + c.Wide(static_cast<unsigned>(seconds))) * kSecond
+                : present + c.Wide(86400) * kSecond;
   FileTimeToRecord(present, result.now);
   result.audioMode = c.Next(8) == 0;
   if (c.Next(16) == 0) {
@@ -200,7 +232,8 @@ std::string CompareWithEngine(const AgreementCase& agreementCase, std::size_t* r
   for (const Sent& s : onlyPredicted) differences += "predicted, not sent: " + Describe(s) + "\n";
   for (const Sent& s : onlySent) differences += "sent, not predicted: " + Describe(s) + "\n";
   const bool stopsLater = report.stopped && *report.stopped >= limit;
-  const std::vector<std::string> messages = stopsLater ? std::vector<std::string>() : report.messages;
+  const std::vector<std::string> messages =
+      stopsLater ? std::vector<std::string>() : report.messages;
   if (host.Messages() != messages) {
     differences += "the engine showed " + std::to_string(host.Messages().size()) +
                    " messages, the check predicted " + std::to_string(messages.size()) + "\n";

@@ -14,7 +14,7 @@ namespace ormidal {
 
 struct AgreementCase {
   std::string schedule;
-  CalendarRecord now;  // whole seconds: the simulated clock starts there
+  CalendarRecord now;   // whole seconds: the simulated clock starts there
   int seconds = 86400;  // how long the engine runs
   bool audioMode = false;
 };

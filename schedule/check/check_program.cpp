@@ -9,7 +9,8 @@ constexpr char kUsage[] =
     "SCHEDULE_FILE\n";
 
 bool ReadDays(const std::string& text, int& days) {
-  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+  if (text.empty() || text.size() > 3 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
   days = std::stoi(text);

@@ -8,7 +8,6 @@
 
 #include "engine.h"
 #include "schedule_edit.h"
-#include "text.h"
 
 namespace ormidal {
 namespace {
@@ -82,7 +81,8 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 std::string NotEntryReason(std::string_view line) {
   EntryFields scratch;
-  const bool outOfOrder = ExtractEntryLine(line, scratch, OutOfOrder::kEmptyField).kind == LineKind::kEntry;
+  const bool outOfOrder =
+      ExtractEntryLine(line, scratch, OutOfOrder::kEmptyField).kind == LineKind::kEntry;
   return outOfOrder ? "never starts: not an entry (a separator stands out of order)"
                     : "never starts: not an entry (it lacks \" PROG: \" or \" WND: \")";
 }
@@ -91,7 +91,8 @@ std::string NotEntryReason(std::string_view line) {
 std::string NeverStartsReason(const LineValues& line, const Passes& passes) {
   const FileTime start = GetFileTime(line.timeStart);
   const FileTime end = GetFileTime(line.timeEnd);
-  if (start == 0) return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
+  if (start == 0)
+    return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
   if (end == 0) return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
   if (end <= start) return "never starts: its end is not after its start";
   LineValues values = line;
@@ -111,7 +112,8 @@ void AddOverlaps(const CheckReport& report, std::vector<Problem>& problems) {
   for (const CheckedLine& line : report.lines) {
     for (const PredictedStart& s : line.starts) all.push_back({line.line, s.request, s.end});
   }
-  std::sort(all.begin(), all.end(), [](const Running& a, const Running& b) { return a.from < b.from; });
+  std::sort(all.begin(), all.end(),
+            [](const Running& a, const Running& b) { return a.from < b.from; });
   struct Overlap {
     FileTime from, to;
     int count;
@@ -146,14 +148,22 @@ std::string SecondsText(FileTime ticks) {
 
 const char* KindName(ProblemKind kind) {
   switch (kind) {
-    case ProblemKind::kTooShort: return "too-short";
-    case ProblemKind::kNotEntry: return "not-an-entry";
-    case ProblemKind::kNeverStarts: return "never-starts";
-    case ProblemKind::kReadError: return "read-error";
-    case ProblemKind::kPastLastLine: return "past-200th-line";
-    case ProblemKind::kWindowPosition: return "window-position";
-    case ProblemKind::kSameName: return "same-name";
-    case ProblemKind::kOverlap: return "overlap";
+    case ProblemKind::kTooShort:
+      return "too-short";
+    case ProblemKind::kNotEntry:
+      return "not-an-entry";
+    case ProblemKind::kNeverStarts:
+      return "never-starts";
+    case ProblemKind::kReadError:
+      return "read-error";
+    case ProblemKind::kPastLastLine:
+      return "past-200th-line";
+    case ProblemKind::kWindowPosition:
+      return "window-position";
+    case ProblemKind::kSameName:
+      return "same-name";
+    case ProblemKind::kOverlap:
+      return "overlap";
   }
   return "";
 }
@@ -193,8 +203,9 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   if (TooShortToSchedule(contents)) {
     report.messages.push_back(kNoRecordingsMessage);
     report.problems.push_back({ProblemKind::kTooShort, 0, 0, 0, 0,
-                               "the file holds fewer than 10 bytes: the scheduler says " +
-                                   Quoted(kNoRecordingsMessage) + " and stays disabled"});
+                               "the file holds fewer than " + std::to_string(kMinimumScheduleSize) +
+                                   " bytes: the scheduler says " + Quoted(kNoRecordingsMessage) +
+                                   " and stays disabled"});
     return report;
   }
 
@@ -207,15 +218,17 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     const std::size_t number = i + 1;
     if (i >= kSlotCount) {
       if (x.kind == LineKind::kEntry) {
-        report.problems.push_back({ProblemKind::kPastLastLine, number, 0, 0, 0,
-                                   "past the 200th line: the scheduler never reads it"});
+        report.problems.push_back(
+            {ProblemKind::kPastLastLine, number, 0, 0, 0,
+             "past the " + std::to_string(kSlotCount) + "th line: the scheduler never reads it"});
       }
       continue;
     }
     if (x.readError) {
+      const std::string stops = "the scheduler stops after its first pass (" +
+                                Quoted(kReadErrorMessage) + ") and starts nothing";
       report.problems.push_back({ProblemKind::kReadError, number, 0, 0, 0,
-                                 "no \" PROG: \" after \" REPEAT: \": the scheduler stops after its "
-                                 "first pass (" + Quoted(kReadErrorMessage) + ") and starts nothing"});
+                                 "no \" PROG: \" after \" REPEAT: \": " + stops});
     }
     if (x.kind == LineKind::kEntry) {
       examined.push_back({i, std::move(values)});
@@ -270,11 +283,10 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   for (const ListRow& row : list.rows) {
     const ListRow* first = RowReplacedBySave(list, row.fields.timeName);
     if (first->lineNumber == row.lineNumber) continue;
-    report.problems.push_back({ProblemKind::kSameName, row.lineNumber + 1, first->lineNumber + 1, 0,
-                               0,
-                               "same name as line " + std::to_string(first->lineNumber + 1) +
-                                   ": a save of " + Quoted(row.fields.timeName) +
-                                   " replaces only that line"});
+    report.problems.push_back(
+        {ProblemKind::kSameName, row.lineNumber + 1, first->lineNumber + 1, 0, 0,
+         "same name as line " + std::to_string(first->lineNumber + 1) + ": a save of " +
+             Quoted(row.fields.timeName) + " replaces only that line"});
   }
   AddOverlaps(report, report.problems);
   std::stable_sort(report.problems.begin(), report.problems.end(),
@@ -296,7 +308,8 @@ std::string CheckReportText(const CheckReport& r) {
   }
   out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
   for (const Problem& p : r.problems) {
-    out += (p.line == 0 ? std::string("file") : "line " + std::to_string(p.line)) + ": " + p.reason + "\n";
+    out += (p.line == 0 ? std::string("file") : "line " + std::to_string(p.line)) + ": " +
+           p.reason + "\n";
   }
   return out;
 }
@@ -325,7 +338,8 @@ std::string CheckReportJson(const CheckReport& r) {
     out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(p.line) +
            ", \"kind\": \"" + KindName(p.kind) + "\"";
     if (p.otherLine != 0) out += ", \"other\": " + std::to_string(p.otherLine);
-    if (p.kind == ProblemKind::kOverlap) out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
+    if (p.kind == ProblemKind::kOverlap)
+      out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
     out += ", \"reason\": " + Json(p.reason) + "}";
   }
   out += r.problems.empty() ? "]\n}\n" : "\n  ]\n}\n";

@@ -63,8 +63,8 @@ struct CheckReport {
   FileTime until = 0;
   int days = kCheckDays;
   bool audioMode = false;
-  std::vector<CheckedLine> lines;  // the entry lines the scheduler reads
-  std::vector<Problem> problems;   // by line
+  std::vector<CheckedLine> lines;     // the entry lines the scheduler reads
+  std::vector<Problem> problems;      // by line
   std::optional<FileTime> stopped;    // when the scheduler stops itself
   std::vector<std::string> messages;  // what it shows the user then, or as it is enabled
 };

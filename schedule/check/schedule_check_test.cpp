@@ -80,7 +80,8 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
   CheckOptions options;
   options.now = At("Dec 08,2026 11:30:00 PM");
   options.days = 1;
-  const std::string night = Line("Night", "Dec 01,2026 11:00:00 PM", "Dec 02,2026 01:00:00 AM", "Daily");
+  const std::string night =
+      Line("Night", "Dec 01,2026 11:00:00 PM", "Dec 02,2026 01:00:00 AM", "Daily");
   CheckReport report = RunScheduleCheck(night, options);
   ASSERT_EQ(report.lines.size(), 1u);
   const auto& starts = report.lines[0].starts;
@@ -96,8 +97,9 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
             "  Dec 09,2026 11:00:00 PM to Dec 10,2026 01:00:00 AM, 02:00:00 (7200 s)\n"
             "No problems.\n");
 
-  report = RunScheduleCheck(night + "Bad URL: u START: Dec 08,2026 11:00:00 PM END: Dec 09,2026 "
-                                    "01:00:00 AM PROG: p REPEAT: Daily WND: 1,1,9,9\r\n",
+  report = RunScheduleCheck(night +
+                                "Bad URL: u START: Dec 08,2026 11:00:00 PM END: Dec 09,2026 "
+                                "01:00:00 AM PROG: p REPEAT: Daily WND: 1,1,9,9\r\n",
                             options);
   EXPECT_TRUE(report.lines[0].starts.empty());
   EXPECT_EQ(report.messages, std::vector<std::string>{"Error reading scheduler file"});
@@ -119,33 +121,36 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
   options.now = At("Dec 08,2026 07:00:00 PM");
   options.days = 1;
   const std::string name = "Caf\xe9 \"live\"";
-  const std::string file = Line(name, "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once") +
-                           Line(name, "Dec 08,2026 08:10:00 PM", "Dec 08,2026 08:20:00 PM", "Once");
-  EXPECT_EQ(CheckReportJson(RunScheduleCheck(file, options)),
-            "{\n"
-            "  \"from\": \"Dec 08,2026 07:00:00 PM\",\n"
-            "  \"until\": \"Dec 09,2026 07:00:00 PM\",\n"
-            "  \"days\": 1,\n"
-            "  \"audio\": false,\n"
-            "  \"stopped\": null,\n"
-            "  \"lines\": [\n"
-            "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
-            "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
-            "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800}\n"
-            "    ]},\n"
-            "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
-            "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
-            "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600}\n"
-            "    ]}\n"
-            "  ],\n"
-            "  \"problems\": [\n"
-            "    {\"line\": 2, \"kind\": \"same-name\", \"other\": 1, \"reason\": \"same name as line 1: "
-            "a save of \\\"Caf\\u00e9 \\\"live\\\"\\\" replaces only that line\"},\n"
-            "    {\"line\": 2, \"kind\": \"overlap\", \"other\": 1, \"from\": \"Dec 08,2026 08:10:00 PM\", "
-            "\"to\": \"Dec 08,2026 08:20:00 PM\", \"reason\": \"its window overlaps that of line 1 from "
-            "Dec 08,2026 08:10:00 PM to Dec 08,2026 08:20:00 PM: two start requests for that time\"}\n"
-            "  ]\n"
-            "}\n");
+  const std::string file =
+      Line(name, "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once") +
+      Line(name, "Dec 08,2026 08:10:00 PM", "Dec 08,2026 08:20:00 PM", "Once");
+  EXPECT_EQ(
+      CheckReportJson(RunScheduleCheck(file, options)),
+      "{\n"
+      "  \"from\": \"Dec 08,2026 07:00:00 PM\",\n"
+      "  \"until\": \"Dec 09,2026 07:00:00 PM\",\n"
+      "  \"days\": 1,\n"
+      "  \"audio\": false,\n"
+      "  \"stopped\": null,\n"
+      "  \"lines\": [\n"
+      "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
+      "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800}\n"
+      "    ]},\n"
+      "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
+      "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600}\n"
+      "    ]}\n"
+      "  ],\n"
+      "  \"problems\": [\n"
+      "    {\"line\": 2, \"kind\": \"same-name\", \"other\": 1, \"reason\": \"same name as line 1: "
+      "a save of \\\"Caf\\u00e9 \\\"live\\\"\\\" replaces only that line\"},\n"
+      "    {\"line\": 2, \"kind\": \"overlap\", \"other\": 1, \"from\": \"Dec 08,2026 08:10:00 "
+      "PM\", "
+      "\"to\": \"Dec 08,2026 08:20:00 PM\", \"reason\": \"its window overlaps that of line 1 from "
+      "Dec 08,2026 08:10:00 PM to Dec 08,2026 08:20:00 PM: two start requests for that time\"}\n"
+      "  ]\n"
+      "}\n");
 }
 
 TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
@@ -156,7 +161,8 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
   auto run = [&](std::vector<std::string> args, std::string& out, std::string& err) {
     out.clear();
     err.clear();
-    return RunCheckProgram(args, files, [] { return At("Dec 08,2026 07:00:00 PM"); }, out, err);
+    return RunCheckProgram(
+        args, files, [] { return At("Dec 08,2026 07:00:00 PM"); }, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "
@@ -165,7 +171,8 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
   EXPECT_EQ(run({"good.log"}, out, err), 0);
   EXPECT_EQ(out.substr(0, out.find('\n')), "From Dec 08,2026 07:00:00 PM, 7 days:");
   EXPECT_EQ(err, "");
-  EXPECT_EQ(run({"--now", "Dec 09,2026 09:00:00 PM", "--days", "1", "--json", "bad.log"}, out, err), 1);
+  EXPECT_EQ(run({"--now", "Dec 09,2026 09:00:00 PM", "--days", "1", "--json", "bad.log"}, out, err),
+            1);
   EXPECT_EQ(out.substr(0, 40), "{\n  \"from\": \"Dec 09,2026 09:00:00 PM\",\n ");
   EXPECT_EQ(run({"--help"}, out, err), 0);
   EXPECT_EQ(out, usage);
