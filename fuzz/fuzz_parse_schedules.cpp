@@ -23,7 +23,9 @@ std::vector<Started> Pass(std::string_view copy, const CalendarRecord& now, Acti
                           FileTime present, bool presentValid) {
   std::vector<Started> started;
   std::size_t polls = 0;
-  ParseSchedules(copy, now, slots, [&] { return ++polls > kSlotCount + 1; }, [&](LineValues& v) {
+  auto stop = [&] { return ++polls > kSlotCount + 1; };
+  ParseSchedules(copy, now, slots, stop, [&](std::size_t line, LineValues& v) {
+    FUZZ_CHECK(line < kSlotCount);
     for (const std::string* field : {&v.timeName, &v.timeUrl, &v.timeStart, &v.timeEnd, &v.timeDay,
                                      &v.timeProg, &v.timePos}) {
       FUZZ_CHECK(field->size() <= kFieldLimit);

@@ -32,28 +32,6 @@ std::vector<StoredLine> SplitLines(std::string_view contents) {
   return lines;
 }
 
-// The list reader reads like a text stream: CR LF is one LF, and a line is
-// taken in pieces of at most kListLineLimit characters, each a line of its own.
-void ReadRows(std::string_view contents, ScheduleList& list, CurrentEntry& current) {
-  list.rows.clear();
-  const std::vector<StoredLine> lines = SplitLines(contents);
-  std::string streamLine;
-  for (std::size_t number = 0; number < lines.size(); ++number) {
-    streamLine.assign(lines[number].text);
-    if (lines[number].hasBreak) streamLine += '\n';
-    for (std::size_t at = 0; at < streamLine.size(); at += kListLineLimit) {
-      std::string_view piece = std::string_view(streamLine).substr(at, kListLineLimit);
-      if (piece.size() <= kShortLineLimit) continue;
-      if (piece.back() == '\n') piece.remove_suffix(1);
-      if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
-      EntryFields fields;
-      const Extraction x = ExtractEntryLine(piece, fields, OutOfOrder::kEmptyField);
-      static_cast<EntryFields&>(current) = fields;
-      if (x.kind == LineKind::kEntry) list.rows.push_back({std::move(fields), number});
-    }
-  }
-}
-
 std::string EntryLine(const EntryFields& f) {
   std::string line;
   line.append(f.timeName).append(kUrlSeparator).append(f.timeUrl);
@@ -77,6 +55,35 @@ bool SameFields(const EntryFields& a, const EntryFields& b) {
 }
 
 }  // namespace
+
+// The list reader reads like a text stream: CR LF is one LF, and a line is
+// taken in pieces of at most kListLineLimit characters, each a line of its own.
+void ReadRows(std::string_view contents, ScheduleList& list, CurrentEntry& current) {
+  list.rows.clear();
+  const std::vector<StoredLine> lines = SplitLines(contents);
+  std::string streamLine;
+  for (std::size_t number = 0; number < lines.size(); ++number) {
+    streamLine.assign(lines[number].text);
+    if (lines[number].hasBreak) streamLine += '\n';
+    for (std::size_t at = 0; at < streamLine.size(); at += kListLineLimit) {
+      std::string_view piece = std::string_view(streamLine).substr(at, kListLineLimit);
+      if (piece.size() <= kShortLineLimit) continue;
+      if (piece.back() == '\n') piece.remove_suffix(1);
+      if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+      EntryFields fields;
+      const Extraction x = ExtractEntryLine(piece, fields, OutOfOrder::kEmptyField);
+      static_cast<EntryFields&>(current) = fields;
+      if (x.kind == LineKind::kEntry) list.rows.push_back({std::move(fields), number});
+    }
+  }
+}
+
+const ListRow* RowReplacedBySave(const ScheduleList& list, std::string_view timeName) {
+  for (const ListRow& row : list.rows) {
+    if (row.fields.timeName == timeName) return &row;
+  }
+  return nullptr;
+}
 
 std::array<std::string_view, kListColumnCount> ListRow::Columns() const {
   return {fields.timeName, fields.timeUrl,  fields.timeStart, fields.timeEnd,
@@ -167,12 +174,9 @@ SaveResult SaveEntryLine(std::string_view settingsFolder, const PendingSave& pen
   const std::string temporary = TemporaryPath(settingsFolder);
   const EntryFields row = RowOfPending(pending);
 
-  const auto match = std::find_if(list.rows.begin(), list.rows.end(), [&](const ListRow& r) {
-    return r.fields.timeName == pending.pendingEntry.timeName;
-  });
-  if (match != list.rows.end()) {
+  if (const ListRow* match = RowReplacedBySave(list, pending.pendingEntry.timeName)) {
     std::vector<ListRow> rows = list.rows;
-    rows[static_cast<std::size_t>(match - list.rows.begin())].fields = row;
+    rows[static_cast<std::size_t>(match - list.rows.data())].fields = row;
     std::string contents;
     for (std::size_t k = 0; k < rows.size(); ++k) {
       contents += EntryLine(rows[k].fields);

@@ -115,6 +115,14 @@ struct ListLoad {
   SaveResult save = SaveResult::kNothingPending;  // normal mode only
 };
 
+// The rows the list shows for the file's contents; every line read passes
+// through current, which holds the last one afterwards.
+void ReadRows(std::string_view contents, ScheduleList& list, CurrentEntry& current);
+
+// The row a save of an entry with this file name replaces (case matters): the
+// first with that name; none when the save appends.
+const ListRow* RowReplacedBySave(const ScheduleList& list, std::string_view timeName);
+
 // Reads the schedule file into list (replacing its rows); every line read
 // passes through current, which holds the last one afterwards. In normal
 // mode the pending entry is then stored with SaveEntryLine.

@@ -98,8 +98,8 @@ LoadResult LoadScheduleFile(const std::string& path, std::string& copy, FileSyst
     host.EndProcess();
     return LoadResult::kEnded;
   }
-  if (contents.size() < kMinimumScheduleSize) {
-    host.SchedulerMessage("There are no scheduled recordings", kMessageOk);
+  if (TooShortToSchedule(contents)) {
+    host.SchedulerMessage(kNoRecordingsMessage, kMessageOk);
     return LoadResult::kTooShort;
   }
   copy = std::move(contents);

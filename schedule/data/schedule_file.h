@@ -104,6 +104,13 @@ class LineReader {
 
 enum class LoadResult { kLoaded, kTooShort, kEnded };
 
+constexpr char kNoRecordingsMessage[] = "There are no scheduled recordings";
+
+// A file this short holds no recordings: the scheduler is not enabled with it.
+inline bool TooShortToSchedule(std::string_view contents) {
+  return contents.size() < kMinimumScheduleSize;
+}
+
 // Reads the schedule file into copy for the scheduling pass. A missing file
 // is created; one shorter than 10 bytes is reported as holding no recordings;
 // one that can be neither opened nor created ends the process.

@@ -34,11 +34,26 @@ bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& e) {
   return e.posRight > e.posLeft && e.posBottom > e.posTop;
 }
 
-bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
-                    const std::function<bool()>& stop,
-                    const std::function<void(LineValues&)>& startSchedule) {
+bool WindowPositionAccepted(std::string_view timePos, bool audioMode) {
+  ScheduleEntry scratch;
+  return ReadWindowPosition(timePos, scratch) || audioMode;
+}
+
+bool WindowOpen(LineValues& values, const CalendarRecord& now) {
   FileTime present = 0;
   RecordToFileTime(now, present);
+  values.startTime = GetFileTime(values.timeStart);
+  values.endTime = GetFileTime(values.timeEnd);
+  // A time that cannot be read is never due. It reads as the year 1601, and
+  // the repeat rule would move that onto today, so decide before it runs.
+  const bool readable = values.startTime != 0 && values.endTime != 0;
+  ApplyRepeat(values, now);
+  return readable && present >= values.startTime && present < values.endTime;
+}
+
+bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
+                    const std::function<bool()>& stop,
+                    const std::function<void(std::size_t, LineValues&)>& startSchedule) {
   bool readError = false;
   LineReader reader(copy);
   std::string_view line;
@@ -47,21 +62,28 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
     const Extraction x = ExtractEntryLine(line, values);
     readError = readError || x.readError;
     if (x.kind != LineKind::kEntry) continue;
-    values.startTime = GetFileTime(values.timeStart);
-    values.endTime = GetFileTime(values.timeEnd);
-    // A time that cannot be read is never due. It reads as the year 1601, and
-    // the repeat rule would move that onto today, so decide before it runs.
-    const bool readable = values.startTime != 0 && values.endTime != 0;
-    ApplyRepeat(values, now);
     auto& slot = slots.activeSlot[i];
-    if (!readable || present < values.startTime || present >= values.endTime) {
+    if (!WindowOpen(values, now)) {
       slot.store(0);
     } else if (slot.load() == 0) {
       slot.store(1);
-      startSchedule(values);
+      startSchedule(i, values);
     }
   }
   return readError;
+}
+
+PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
+                        bool audioMode, const std::function<bool()>& stop) {
+  PassDecision pass;
+  // A refused position stops the engine at once: the pass ends after that line.
+  pass.readError = ParseSchedules(
+      copy, now, slots, [&] { return pass.refusedPosition.has_value() || stop(); },
+      [&](std::size_t line, LineValues& values) {
+        pass.opened.push_back({line, values});
+        if (!WindowPositionAccepted(values.timePos, audioMode)) pass.refusedPosition = line;
+      });
+  return pass;
 }
 
 Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
@@ -110,31 +132,28 @@ void Engine::DisableScheduler() {
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   while (!Stopped(generation)) {
-    bool positionRejected = false;
-    bool readError = false;
+    PassDecision pass;
     {
       std::lock_guard<std::mutex> lock(passMutex_);
       if (Stopped(generation)) break;
-      std::vector<std::shared_ptr<ScheduleEntry>> opened;
-      readError = ParseSchedules(
-          *copy, system_.LocalTime(), slots, [&] { return Stopped(generation); },
-          [&](LineValues& values) {
-            if (auto entry = StartSchedule(values, positionRejected)) opened.push_back(entry);
-          });
-      if (readError) {
-        flags.readError.store(1);
+      pass = DecidePass(*copy, system_.LocalTime(), slots, options_.audioMode,
+                        [&] { return Stopped(generation); });
+      if (pass.StopsEngine()) {
+        if (pass.readError) flags.readError.store(1);
         flags.stopRequested.store(1);
       }
       // Timers start only once the pass has decided that the engine goes on.
-      for (auto& entry : opened) {
+      for (const OpenedLine& opened : pass.opened) {
         if (Stopped(generation)) break;
-        system_.StartThread([this, generation, entry] { Timer(generation, entry); });
+        if (auto entry = StartSchedule(opened.values)) {
+          system_.StartThread([this, generation, entry] { Timer(generation, entry); });
+        }
       }
     }
     // Messages wait for the user: never while holding the pass lock.
-    if (positionRejected) host_.SchedulerMessage("Error in window position. Cannot continue", kMessageOk);
-    if (readError) {
-      host_.SchedulerMessage("Error reading scheduler file", kMessageOk);
+    if (pass.refusedPosition) host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
+    if (pass.readError) {
+      host_.SchedulerMessage(kReadErrorMessage, kMessageOk);
       flags.readError.store(0);
       break;
     }
@@ -142,8 +161,7 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
   }
 }
 
-std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
-                                                     bool& positionRejected) {
+std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values) {
   std::shared_ptr<ScheduleEntry> entry;
   try {
     entry = std::make_shared<ScheduleEntry>();
@@ -160,12 +178,7 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
   entry->timeName = values.timeName;
   entry->timeProg = values.timeProg;
   ToLowerAscii(entry->timeProg);
-  const bool positionOk = ReadWindowPosition(values.timePos, *entry);
-  if (!options_.audioMode && !positionOk) {
-    positionRejected = true;
-    flags.stopRequested.store(1);
-    return nullptr;
-  }
+  ReadWindowPosition(values.timePos, *entry);
   return entry;
 }
 

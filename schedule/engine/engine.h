@@ -8,8 +8,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 #include "options.h"
@@ -20,6 +22,10 @@ namespace ormidal {
 
 constexpr int32_t kTaskStart = 1;
 constexpr int32_t kTaskStop = 2;
+
+// What the user is shown when the engine stops itself.
+constexpr char kPositionErrorMessage[] = "Error in window position. Cannot continue";
+constexpr char kReadErrorMessage[] = "Error reading scheduler file";
 
 // The one-second wait of one thread: returns just after the next whole
 // second of the local clock.
@@ -73,13 +79,41 @@ struct EngineFlags {
 // position would be refused outside audio mode.
 bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);
 
+// Whether StartSchedule takes a line with this window position; a refusal
+// stops the whole engine.
+bool WindowPositionAccepted(std::string_view timePos, bool audioMode);
+
+// The decision for one entry line at now: its start and end are read, its
+// repeat rule applied (values then hold the resulting window), and the result
+// tells whether now lies in that window.
+bool WindowOpen(LineValues& values, const CalendarRecord& now);
+
 // One pass over the schedule copy at the present time now: every entry line
 // among the first 200 is given its repeat rule and window test; a line whose
-// window has just opened is handed to startSchedule. stop is asked before
-// every line. Returns true when a line's repeat field was malformed.
+// window has just opened is handed to startSchedule with its position in the
+// file (from 0). stop is asked before every line. Returns true when a line's
+// repeat field was malformed.
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                     const std::function<bool()>& stop,
-                    const std::function<void(LineValues&)>& startSchedule);
+                    const std::function<void(std::size_t line, LineValues&)>& startSchedule);
+
+struct OpenedLine {
+  std::size_t line = 0;  // position in the file, from 0
+  LineValues values;
+};
+
+// What one pass decides, before any thread is started: the lines whose window
+// has just opened, and whether the engine stops after the pass. When it
+// stops, none of the opened lines is started.
+struct PassDecision {
+  std::vector<OpenedLine> opened;
+  std::optional<std::size_t> refusedPosition;  // the line that ended the pass
+  bool readError = false;
+  bool StopsEngine() const { return refusedPosition.has_value() || readError; }
+};
+
+PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
+                        bool audioMode, const std::function<bool()>& stop);
 
 class Engine {
  public:
@@ -96,9 +130,8 @@ class Engine {
  private:
   bool Stopped(uint32_t generation) const;
   void CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy);
-  // The entry for a line whose window has opened; none when its window
-  // position is refused, which stops the engine.
-  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& positionRejected);
+  // The entry for a line whose window has opened; none when it cannot be made.
+  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
   void StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
 

@@ -254,12 +254,16 @@ TEST(ParseSchedules, ArmsOncePerOpeningAndOnlyTheFirst200Lines) {
   copy += Line("Line200", n - Seconds(1), n + Seconds(1));
   ActiveSlots slots;
   std::vector<std::string> started;
+  std::size_t startedLine = 0;
   auto pass = [&](const CalendarRecord& at) {
-    ParseSchedules(copy, at, slots, [] { return false; },
-                   [&](LineValues& v) { started.push_back(v.timeName); });
+    ParseSchedules(copy, at, slots, [] { return false; }, [&](std::size_t line, LineValues& v) {
+      started.push_back(v.timeName);
+      startedLine = line;
+    });
   };
   pass(now);
   EXPECT_EQ(started, std::vector<std::string>{"Line199"});
+  EXPECT_EQ(startedLine, 199u);
   EXPECT_EQ(slots.activeSlot[199].load(), 1);
   pass(now);
   EXPECT_EQ(started.size(), 1u);
@@ -279,12 +283,12 @@ TEST(ParseSchedules, ALastLineWithoutABreakAndDamagedLinesBeforeIt) {
   ActiveSlots slots;
   std::vector<std::string> started;
   ParseSchedules(damaged + last, now, slots, [] { return false; },
-                 [&](LineValues& v) { started.push_back(v.timeName); });
+                 [&](std::size_t, LineValues& v) { started.push_back(v.timeName); });
   EXPECT_EQ(started, std::vector<std::string>{"Last"});
   int stopAfter = 0;
   ParseSchedules(Line("A", n - Seconds(1), n + Seconds(1)) + Line("B", n - Seconds(1), n + Seconds(1)),
                  now, slots, [&] { return stopAfter++ >= 1; },
-                 [&](LineValues& v) { started.push_back(v.timeName); });
+                 [&](std::size_t, LineValues& v) { started.push_back(v.timeName); });
   EXPECT_EQ(started, (std::vector<std::string>{"Last", "A"}));
 }
 
@@ -306,7 +310,7 @@ TEST(ParseSchedules, ARepeatingLineWithAnUnreadableTimeIsNeverDue) {
   std::vector<std::string> started;
   ParseSchedules(weekly + daily + endless + Line("Good", n - Seconds(60), n + Seconds(60), "Mon"),
                  now, slots, [] { return false; },
-                 [&](LineValues& v) { started.push_back(v.timeName); });
+                 [&](std::size_t, LineValues& v) { started.push_back(v.timeName); });
   EXPECT_EQ(started, std::vector<std::string>{"Good"});
   EXPECT_EQ(slots.activeSlot[0].load(), 0);
   EXPECT_EQ(slots.activeSlot[1].load(), 0);

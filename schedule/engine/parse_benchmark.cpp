@@ -36,7 +36,7 @@ void Pass(benchmark::State& state, const std::string& copy) {
   int started = 0;
   for (auto _ : state) {
     const bool readError = ParseSchedules(copy, now, slots, [] { return false; },
-                                          [&](LineValues&) { ++started; });
+                                          [&](std::size_t, LineValues&) { ++started; });
     benchmark::DoNotOptimize(readError);
   }
   state.counters["lines"] = 200;

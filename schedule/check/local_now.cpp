@@ -1,0 +1,29 @@
+// The local time for ormidal-check where there is no Win32: the C++ clock
+// and the C library's local calendar.
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+#include "schedule_check.h"
+
+namespace ormidal {
+
+CalendarRecord LocalNow() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  const std::tm local = *std::localtime(&seconds);
+  CalendarRecord r;
+  r.year = static_cast<uint16_t>(local.tm_year + 1900);
+  r.month = static_cast<uint16_t>(local.tm_mon + 1);
+  r.dayOfWeek = static_cast<uint16_t>(local.tm_wday);
+  r.day = static_cast<uint16_t>(local.tm_mday);
+  r.hour = static_cast<uint16_t>(local.tm_hour);
+  r.minute = static_cast<uint16_t>(local.tm_min);
+  r.second = static_cast<uint16_t>(std::min(local.tm_sec, 59));  // no leap second in a record
+  r.milliseconds = static_cast<uint16_t>(ms);
+  return r;
+}
+
+}  // namespace ormidal

@@ -1,0 +1,349 @@
+#include "schedule_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "engine.h"
+#include "schedule_edit.h"
+
+namespace ormidal {
+namespace {
+
+constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
+// Every pass after the first wakes just after a whole second; which
+// millisecond it is does not matter, as every written time is a whole second.
+constexpr uint16_t kPassMilliseconds = 1;
+
+struct ExaminedLine {
+  std::size_t index = 0;  // from 0
+  LineValues values;
+};
+
+// The passes of the scheduler from the first one at options.now on.
+class Passes {
+ public:
+  explicit Passes(const CheckOptions& options) : now_(options.now) {
+    RecordToFileTime(now_, present_);
+    first_ = present_ - present_ % kTicksPerSecond;
+    until_ = first_ + static_cast<FileTime>(options.days) * kTicksPerDay;
+  }
+  FileTime First() const { return first_; }
+  FileTime Until() const { return until_; }
+  FileTime Present() const { return present_; }
+  bool Within(FileTime second) const { return second >= first_ && second < until_; }
+  CalendarRecord At(FileTime second) const {
+    if (second == first_) return now_;
+    CalendarRecord r;
+    FileTimeToRecord(second + kPassMilliseconds * (kTicksPerSecond / 1000), r);
+    return r;
+  }
+
+ private:
+  CalendarRecord now_;
+  FileTime present_ = 0, first_ = 0, until_ = 0;
+};
+
+// The seconds at which a line's window may open or close. Its window after
+// the repeat rule depends only on the date and on where now lies against
+// the written times, so it is the same between any two of these seconds.
+void AddWindowSeconds(const LineValues& line, const Passes& passes, std::set<FileTime>& seconds) {
+  std::vector<FileTime> todo;
+  std::set<FileTime> seen;
+  auto add = [&](FileTime second) {
+    if (passes.Within(second) && seen.insert(second).second) todo.push_back(second);
+  };
+  add(passes.First());
+  add(passes.First() + kTicksPerSecond);  // the first pass has a millisecond of its own
+  for (FileTime day = (passes.First() / kTicksPerDay + 1) * kTicksPerDay; day < passes.Until();
+       day += kTicksPerDay) {
+    add(day);
+  }
+  add(GetFileTime(line.timeStart));
+  add(GetFileTime(line.timeEnd));
+  while (!todo.empty()) {
+    LineValues values = line;
+    WindowOpen(values, passes.At(todo.back()));
+    todo.pop_back();
+    add(values.startTime);
+    add(values.endTime);
+  }
+  seconds.insert(seen.begin(), seen.end());
+}
+
+bool Blank(std::string_view line) {
+  return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string NotEntryReason(std::string_view line) {
+  EntryFields scratch;
+  const bool outOfOrder =
+      ExtractEntryLine(line, scratch, OutOfOrder::kEmptyField).kind == LineKind::kEntry;
+  return outOfOrder ? "never starts: not an entry (a separator stands out of order)"
+                    : "never starts: not an entry (it lacks \" PROG: \" or \" WND: \")";
+}
+
+// Why an entry can never start, or nothing when it can.
+std::string NeverStartsReason(const LineValues& line, const Passes& passes) {
+  const FileTime start = GetFileTime(line.timeStart);
+  const FileTime end = GetFileTime(line.timeEnd);
+  if (start == 0)
+    return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
+  if (end == 0) return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
+  if (end <= start) return "never starts: its end is not after its start";
+  LineValues values = line;
+  if (!WindowOpen(values, passes.At(passes.First())) && values.once &&
+      passes.Present() >= values.endTime) {
+    return "never starts: it runs once and its window ended at " + FileTimeToText(values.endTime);
+  }
+  return {};
+}
+
+void AddOverlaps(const CheckReport& report, std::vector<Problem>& problems) {
+  struct Running {
+    std::size_t line;
+    FileTime from, to;
+  };
+  std::vector<Running> all;
+  for (const CheckedLine& line : report.lines) {
+    for (const PredictedStart& s : line.starts) all.push_back({line.line, s.request, s.end});
+  }
+  std::sort(all.begin(), all.end(),
+            [](const Running& a, const Running& b) { return a.from < b.from; });
+  struct Overlap {
+    FileTime from, to;
+    int count;
+  };
+  std::map<std::pair<std::size_t, std::size_t>, Overlap> pairs;  // (later, earlier) line
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    for (std::size_t j = i + 1; j < all.size() && all[j].from < all[i].to; ++j) {
+      if (all[i].line == all[j].line) continue;
+      const auto key = std::minmax(all[i].line, all[j].line);
+      const Overlap span{all[j].from, std::min(all[i].to, all[j].to), 1};
+      auto [it, added] = pairs.try_emplace({key.second, key.first}, span);
+      if (!added) ++it->second.count;
+    }
+  }
+  for (const auto& [lines, o] : pairs) {
+    std::string reason = "its window overlaps that of line " + std::to_string(lines.second) +
+                         " from " + FileTimeToText(o.from) + " to " + FileTimeToText(o.to) +
+                         ": two start requests for that time";
+    if (o.count > 1) reason += " (" + std::to_string(o.count) + " times)";
+    problems.push_back({ProblemKind::kOverlap, lines.first, lines.second, o.from, o.to, reason});
+  }
+}
+
+std::string SecondsText(FileTime ticks) {
+  const FileTime seconds = ticks / kTicksPerSecond;
+  std::string text = std::to_string(seconds) + " s";
+  if (seconds <= std::numeric_limits<uint32_t>::max()) {
+    text = SecondsToDuration(static_cast<uint32_t>(seconds)) + " (" + text + ")";
+  }
+  return text;
+}
+
+const char* KindName(ProblemKind kind) {
+  switch (kind) {
+    case ProblemKind::kTooShort:
+      return "too-short";
+    case ProblemKind::kNotEntry:
+      return "not-an-entry";
+    case ProblemKind::kNeverStarts:
+      return "never-starts";
+    case ProblemKind::kReadError:
+      return "read-error";
+    case ProblemKind::kPastLastLine:
+      return "past-200th-line";
+    case ProblemKind::kWindowPosition:
+      return "window-position";
+    case ProblemKind::kSameName:
+      return "same-name";
+    case ProblemKind::kOverlap:
+      return "overlap";
+  }
+  return "";
+}
+
+// Schedule texts are single-byte text of the system code page: every byte
+// outside printable ASCII is written as the code point of the same number,
+// so the document is always valid.
+std::string Json(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte >= 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonTime(FileTime point) { return Json(FileTimeToText(point)); }
+
+}  // namespace
+
+CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options) {
+  const Passes passes(options);
+  CheckReport report;
+  report.from = passes.First();
+  report.until = passes.Until();
+  report.days = options.days;
+  report.audioMode = options.audioMode;
+  if (TooShortToSchedule(contents)) {
+    report.messages.push_back(kNoRecordingsMessage);
+    report.problems.push_back({ProblemKind::kTooShort, 0, 0, 0, 0,
+                               "the file holds fewer than " + std::to_string(kMinimumScheduleSize) +
+                                   " bytes: the scheduler says " + Quoted(kNoRecordingsMessage) +
+                                   " and stays disabled"});
+    return report;
+  }
+
+  std::vector<ExaminedLine> examined;
+  LineReader reader(contents);
+  std::string_view text;
+  for (std::size_t i = 0; reader.Next(text); ++i) {
+    LineValues values;
+    const Extraction x = ExtractEntryLine(text, values);
+    const std::size_t number = i + 1;
+    if (i >= kSlotCount) {
+      if (x.kind == LineKind::kEntry) {
+        report.problems.push_back(
+            {ProblemKind::kPastLastLine, number, 0, 0, 0,
+             "past the " + std::to_string(kSlotCount) + "th line: the scheduler never reads it"});
+      }
+      continue;
+    }
+    if (x.readError) {
+      const std::string stops = "the scheduler stops after its first pass (" +
+                                Quoted(kReadErrorMessage) + ") and starts nothing";
+      report.problems.push_back({ProblemKind::kReadError, number, 0, 0, 0,
+                                 "no \" PROG: \" after \" REPEAT: \": " + stops});
+    }
+    if (x.kind == LineKind::kEntry) {
+      examined.push_back({i, std::move(values)});
+    } else if (!Blank(text)) {
+      report.problems.push_back({ProblemKind::kNotEntry, number, 0, 0, 0, NotEntryReason(text)});
+    }
+  }
+
+  // Between these seconds every pass decides as the one before it did.
+  std::set<FileTime> seconds;
+  for (const ExaminedLine& line : examined) AddWindowSeconds(line.values, passes, seconds);
+  std::map<std::size_t, std::vector<PredictedStart>> starts;
+  std::optional<std::size_t> refusedLine;
+  ActiveSlots slots;
+  for (const FileTime second : seconds) {
+    const PassDecision pass =
+        DecidePass(contents, passes.At(second), slots, options.audioMode, [] { return false; });
+    if (pass.StopsEngine()) {
+      report.stopped = second;
+      refusedLine = pass.refusedPosition;
+      if (refusedLine) report.messages.push_back(kPositionErrorMessage);
+      if (pass.readError) report.messages.push_back(kReadErrorMessage);
+      break;
+    }
+    for (const OpenedLine& opened : pass.opened) {
+      starts[opened.line].push_back({second, opened.values.startTime, opened.values.endTime});
+    }
+  }
+
+  for (ExaminedLine& line : examined) {
+    const std::size_t number = line.index + 1;
+    report.lines.push_back({number, line.values.timeName, std::move(starts[line.index])});
+    const std::string never = NeverStartsReason(line.values, passes);
+    if (!never.empty()) {
+      report.problems.push_back({ProblemKind::kNeverStarts, number, 0, 0, 0, never});
+    } else if (!WindowPositionAccepted(line.values.timePos, options.audioMode)) {
+      std::string reason = "window position " + Quoted(line.values.timePos) + " is refused: ";
+      reason += refusedLine == line.index
+                    ? "when its window opens at " + FileTimeToText(*report.stopped) +
+                          " the scheduler stops (" + Quoted(kPositionErrorMessage) +
+                          "); nothing starts from then on, and recordings then running get no "
+                          "stop request"
+                    : "the scheduler would stop when its window opens (" +
+                          Quoted(kPositionErrorMessage) + ")";
+      report.problems.push_back({ProblemKind::kWindowPosition, number, 0, 0, 0, reason});
+    }
+  }
+
+  ScheduleList list;
+  CurrentEntry scratch;
+  ReadRows(contents, list, scratch);
+  for (const ListRow& row : list.rows) {
+    const ListRow* first = RowReplacedBySave(list, row.fields.timeName);
+    if (first->lineNumber == row.lineNumber) continue;
+    report.problems.push_back(
+        {ProblemKind::kSameName, row.lineNumber + 1, first->lineNumber + 1, 0, 0,
+         "same name as line " + std::to_string(first->lineNumber + 1) + ": a save of " +
+             Quoted(row.fields.timeName) + " replaces only that line"});
+  }
+  AddOverlaps(report, report.problems);
+  std::stable_sort(report.problems.begin(), report.problems.end(),
+                   [](const Problem& a, const Problem& b) { return a.line < b.line; });
+  return report;
+}
+
+std::string CheckReportText(const CheckReport& r) {
+  std::string out = "From " + FileTimeToText(r.from) + ", " + std::to_string(r.days) +
+                    (r.days == 1 ? " day" : " days") + (r.audioMode ? ", audio mode" : "") + ":\n";
+  for (const CheckedLine& line : r.lines) {
+    out += "line " + std::to_string(line.line) + "  " + line.name + "\n";
+    if (line.starts.empty()) out += "  no start\n";
+    for (const PredictedStart& s : line.starts) {
+      out += "  " + FileTimeToText(s.start) + " to " + FileTimeToText(s.end) + ", " +
+             SecondsText(s.end - s.start);
+      out += s.request != s.start ? ", already open: starts at once\n" : "\n";
+    }
+  }
+  out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
+  for (const Problem& p : r.problems) {
+    out += (p.line == 0 ? std::string("file") : "line " + std::to_string(p.line)) + ": " +
+           p.reason + "\n";
+  }
+  return out;
+}
+
+std::string CheckReportJson(const CheckReport& r) {
+  std::string out = "{\n  \"from\": " + JsonTime(r.from) + ",\n  \"until\": " + JsonTime(r.until) +
+                    ",\n  \"days\": " + std::to_string(r.days) +
+                    ",\n  \"audio\": " + (r.audioMode ? "true" : "false") +
+                    ",\n  \"stopped\": " + (r.stopped ? JsonTime(*r.stopped) : "null") +
+                    ",\n  \"lines\": [";
+  for (std::size_t i = 0; i < r.lines.size(); ++i) {
+    const CheckedLine& line = r.lines[i];
+    out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(line.line) +
+           ", \"name\": " + Json(line.name) + ", \"starts\": [";
+    for (std::size_t k = 0; k < line.starts.size(); ++k) {
+      const PredictedStart& s = line.starts[k];
+      out += std::string(k ? "," : "") + "\n      {\"request\": " + JsonTime(s.request) +
+             ", \"start\": " + JsonTime(s.start) + ", \"end\": " + JsonTime(s.end) +
+             ", \"seconds\": " + std::to_string((s.end - s.start) / kTicksPerSecond) + "}";
+    }
+    out += line.starts.empty() ? "]}" : "\n    ]}";
+  }
+  out += r.lines.empty() ? "],\n  \"problems\": [" : "\n  ],\n  \"problems\": [";
+  for (std::size_t i = 0; i < r.problems.size(); ++i) {
+    const Problem& p = r.problems[i];
+    out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(p.line) +
+           ", \"kind\": \"" + KindName(p.kind) + "\"";
+    if (p.otherLine != 0) out += ", \"other\": " + std::to_string(p.otherLine);
+    if (p.kind == ProblemKind::kOverlap)
+      out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
+    out += ", \"reason\": " + Json(p.reason) + "}";
+  }
+  out += r.problems.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  return out;
+}
+
+}  // namespace ormidal

@@ -1,0 +1,198 @@
+#include "schedule_check.h"
+
+#include <gtest/gtest.h>
+
+#include "engine_test_support.h"
+
+namespace ormidal {
+namespace {
+
+std::string Line(const std::string& name, const std::string& start, const std::string& end,
+                 const std::string& repeat, const std::string& pos = "100,100,600,500") {
+  return name + " URL: http://tv/" + name + " START: " + start + " END: " + end +
+         " REPEAT: " + repeat + " PROG: player WND: " + pos + "\r\n";
+}
+
+std::string Blank(int lines) {
+  std::string text;
+  for (int i = 0; i < lines; ++i) text += "\r\n";
+  return text;
+}
+
+CalendarRecord At(const char* text) {
+  CalendarRecord r;
+  FileTimeToRecord(GetFileTime(text), r);
+  return r;
+}
+
+// Tuesday evening; one line of every kind of problem.
+const std::string kProblems =
+    Line("Evening news", "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Daily") +
+    Line("Old concert", "Dec 01,2026 08:00:00 PM", "Dec 01,2026 10:00:00 PM", "Once") +
+    Line("Typo", "Dec 32,2026 09:00:00 PM", "Dec 08,2026 10:00:00 PM", "Once") +
+    Line("Backwards", "Dec 09,2026 10:00:00 PM", "Dec 09,2026 09:00:00 PM", "Once") +
+    "Broken START: Dec 09,2026 10:00:00 PM URL: x END: Dec 09,2026 11:00:00 PM REPEAT: Once "
+    "PROG: p WND: 1,1,9,9\r\n" +
+    Line("Quiz", "Dec 10,2026 09:00:00 PM", "Dec 10,2026 10:00:00 PM", "Once", "0,0,0,0") +
+    Line("Evening news", "Dec 08,2026 07:45:00 PM", "Dec 08,2026 08:15:00 PM", "Tue Wed") +
+    Blank(193) +  // up to the 200th line
+    Line("Night film", "Dec 08,2026 11:00:00 PM", "Dec 09,2026 01:00:00 AM", "Once");
+
+TEST(ScheduleCheck, ShowsStartsUntilARefusedPositionStopsTheSchedulerAndEveryProblem) {
+  CheckOptions options;
+  options.now = At("Dec 08,2026 07:00:00 PM");
+  EXPECT_EQ(CheckReportText(RunScheduleCheck(kProblems, options)),
+            "From Dec 08,2026 07:00:00 PM, 7 days:\n"
+            "line 1  Evening news\n"
+            "  Dec 08,2026 08:00:00 PM to Dec 08,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
+            "  Dec 09,2026 08:00:00 PM to Dec 09,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
+            "  Dec 10,2026 08:00:00 PM to Dec 10,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
+            "line 2  Old concert\n  no start\n"
+            "line 3  Typo\n  no start\n"
+            "line 4  Backwards\n  no start\n"
+            "line 6  Quiz\n  no start\n"
+            "line 7  Evening news\n"
+            "  Dec 08,2026 07:45:00 PM to Dec 08,2026 08:15:00 PM, 00:30:00 (1800 s)\n"
+            "  Dec 09,2026 07:45:00 PM to Dec 09,2026 08:15:00 PM, 00:30:00 (1800 s)\n"
+            "Problems:\n"
+            "line 2: never starts: it runs once and its window ended at Dec 01,2026 10:00:00 PM\n"
+            "line 3: never starts: its start \"Dec 32,2026 09:00:00 PM\" is not a date and time\n"
+            "line 4: never starts: its end is not after its start\n"
+            "line 5: never starts: not an entry (a separator stands out of order)\n"
+            "line 6: window position \"0,0,0,0\" is refused: when its window opens at Dec 10,2026 "
+            "09:00:00 PM the scheduler stops (\"Error in window position. Cannot continue\"); "
+            "nothing starts from then on, and recordings then running get no stop request\n"
+            "line 7: same name as line 1: a save of \"Evening news\" replaces only that line\n"
+            "line 7: its window overlaps that of line 1 from Dec 08,2026 08:00:00 PM to Dec "
+            "08,2026 08:15:00 PM: two start requests for that time (2 times)\n"
+            "line 201: past the 200th line: the scheduler never reads it\n");
+  // Audio mode takes any position, so the scheduler goes on.
+  options.audioMode = true;
+  options.days = 3;
+  const CheckReport audio = RunScheduleCheck(kProblems, options);
+  EXPECT_FALSE(audio.stopped);
+  ASSERT_EQ(audio.lines[4].starts.size(), 1u);
+  EXPECT_EQ(audio.lines[4].starts[0].request, GetFileTime("Dec 10,2026 09:00:00 PM"));
+  EXPECT_EQ(audio.lines[0].starts.size(), 3u);
+}
+
+TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStopsEverything) {
+  CheckOptions options;
+  options.now = At("Dec 08,2026 11:30:00 PM");
+  options.days = 1;
+  const std::string night =
+      Line("Night", "Dec 01,2026 11:00:00 PM", "Dec 02,2026 01:00:00 AM", "Daily");
+  CheckReport report = RunScheduleCheck(night, options);
+  ASSERT_EQ(report.lines.size(), 1u);
+  const auto& starts = report.lines[0].starts;
+  ASSERT_EQ(starts.size(), 2u);
+  // Open since 11 PM: the request goes out at once and carries the whole length.
+  EXPECT_EQ(starts[0].request, GetFileTime("Dec 08,2026 11:30:00 PM"));
+  EXPECT_EQ(starts[0].start, GetFileTime("Dec 08,2026 11:00:00 PM"));
+  EXPECT_EQ(starts[0].end, GetFileTime("Dec 09,2026 01:00:00 AM"));
+  EXPECT_EQ(starts[1].request, GetFileTime("Dec 09,2026 11:00:00 PM"));
+  EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("  Dec 08")),
+            "  Dec 08,2026 11:00:00 PM to Dec 09,2026 01:00:00 AM, 02:00:00 (7200 s), already "
+            "open: starts at once\n"
+            "  Dec 09,2026 11:00:00 PM to Dec 10,2026 01:00:00 AM, 02:00:00 (7200 s)\n"
+            "No problems.\n");
+
+  report = RunScheduleCheck(night +
+                                "Bad URL: u START: Dec 08,2026 11:00:00 PM END: Dec 09,2026 "
+                                "01:00:00 AM PROG: p REPEAT: Daily WND: 1,1,9,9\r\n",
+                            options);
+  EXPECT_TRUE(report.lines[0].starts.empty());
+  EXPECT_EQ(report.messages, std::vector<std::string>{"Error reading scheduler file"});
+  ASSERT_EQ(report.problems.size(), 1u);
+  EXPECT_EQ(report.problems[0].line, 2u);
+  EXPECT_EQ(report.problems[0].reason,
+            "no \" PROG: \" after \" REPEAT: \": the scheduler stops after its first pass (\"Error "
+            "reading scheduler file\") and starts nothing");
+
+  report = RunScheduleCheck("123456789", options);
+  ASSERT_EQ(report.problems.size(), 1u);
+  EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("Problems")),
+            "Problems:\nfile: the file holds fewer than 10 bytes: the scheduler says \"There are "
+            "no scheduled recordings\" and stays disabled\n");
+}
+
+TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
+  CheckOptions options;
+  options.now = At("Dec 08,2026 07:00:00 PM");
+  options.days = 1;
+  const std::string name = "Caf\xe9 \"live\"";
+  const std::string file =
+      Line(name, "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once") +
+      Line(name, "Dec 08,2026 08:10:00 PM", "Dec 08,2026 08:20:00 PM", "Once");
+  EXPECT_EQ(
+      CheckReportJson(RunScheduleCheck(file, options)),
+      "{\n"
+      "  \"from\": \"Dec 08,2026 07:00:00 PM\",\n"
+      "  \"until\": \"Dec 09,2026 07:00:00 PM\",\n"
+      "  \"days\": 1,\n"
+      "  \"audio\": false,\n"
+      "  \"stopped\": null,\n"
+      "  \"lines\": [\n"
+      "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
+      "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800}\n"
+      "    ]},\n"
+      "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
+      "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600}\n"
+      "    ]}\n"
+      "  ],\n"
+      "  \"problems\": [\n"
+      "    {\"line\": 2, \"kind\": \"same-name\", \"other\": 1, \"reason\": \"same name as line 1: "
+      "a save of \\\"Caf\\u00e9 \\\"live\\\"\\\" replaces only that line\"},\n"
+      "    {\"line\": 2, \"kind\": \"overlap\", \"other\": 1, \"from\": \"Dec 08,2026 08:10:00 "
+      "PM\", "
+      "\"to\": \"Dec 08,2026 08:20:00 PM\", \"reason\": \"its window overlaps that of line 1 from "
+      "Dec 08,2026 08:10:00 PM to Dec 08,2026 08:20:00 PM: two start requests for that time\"}\n"
+      "  ]\n"
+      "}\n");
+}
+
+TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
+  MemoryFiles files;
+  files.files["good.log"] =
+      Line("News", "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Daily");
+  files.files["bad.log"] = kProblems;
+  auto run = [&](std::vector<std::string> args, std::string& out, std::string& err) {
+    out.clear();
+    err.clear();
+    return RunCheckProgram(
+        args, files, [] { return At("Dec 08,2026 07:00:00 PM"); }, out, err);
+  };
+  const std::string usage =
+      "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "
+      "SCHEDULE_FILE\n";
+  std::string out, err;
+  EXPECT_EQ(run({"good.log"}, out, err), 0);
+  EXPECT_EQ(out.substr(0, out.find('\n')), "From Dec 08,2026 07:00:00 PM, 7 days:");
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(run({"--now", "Dec 09,2026 09:00:00 PM", "--days", "1", "--json", "bad.log"}, out, err),
+            1);
+  EXPECT_EQ(out.substr(0, 40), "{\n  \"from\": \"Dec 09,2026 09:00:00 PM\",\n ");
+  EXPECT_EQ(run({"--help"}, out, err), 0);
+  EXPECT_EQ(out, usage);
+
+  const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+      {{}, "name one schedule file"},
+      {{"a.log", "b.log"}, "name one schedule file"},
+      {{"--days", "0", "good.log"}, "--days needs a whole number from 1 to 366"},
+      {{"good.log", "--days"}, "--days needs a whole number from 1 to 366"},
+      {{"--now", "Dec 8,2026 07:00:00 PM", "good.log"},
+       "--now needs a date and time such as \"Dec 08,2026 07:00:00 PM\""},
+      {{"--quiet", "good.log"}, "unknown option \"--quiet\""},
+      {{"missing.log"}, "cannot read \"missing.log\""},
+  };
+  for (const auto& [args, message] : wrong) {
+    EXPECT_EQ(run(args, out, err), 2) << message;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "ormidal-check: " + message + "\n" + usage);
+  }
+}
+
+}  // namespace
+}  // namespace ormidal
