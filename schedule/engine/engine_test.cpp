@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "engine_test_support.h"
+#include "fake_recorder_windows.h"
+#include "recorder_link.h"
 
 namespace ormidal {
 namespace {
@@ -242,6 +247,40 @@ TEST_F(EngineTest, ADailyWindowAcrossMidnightStartsEveryDay) {
   EXPECT_EQ(requests[0].at, now + Seconds(2));
   nightly.DisableScheduler();
   ASSERT_TRUE(night.Advance(1));
+}
+
+TEST_F(EngineTest, EntriesOpeningInTheSameSecondEachSendTheirOwnLength) {
+  FakeRecorderWindows windows;
+  windows.open = {"Lumora"};
+  LinkState link("Lumora");
+  RecorderControl control(link, windows, host, false);
+  Engine linked(sim, host, files, ui, control, options);
+  // One longer than a day among them: its length is not the time of day it ends at.
+  const FileTime opens = t0 + Seconds(2);
+  const int64_t lengths[] = {1, 7, 59, 3600, 25 * 3600, 5400, 2, 86399};
+  std::string schedule;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    schedule += Line("E" + std::to_string(i), opens, opens + Seconds(lengths[i]));
+  }
+  files.files[kPath] = schedule;
+  linked.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Advance(2));
+  std::vector<std::string> sent = windows.Calls();
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    expected.push_back("start 42 utf-16 E" + std::to_string(i) +
+                       " pos: 100,100,600,500 url: http://x/E" + std::to_string(i) +
+                       " pro: player sec: " + std::to_string(lengths[i]));
+  }
+  std::vector<std::string> starts;
+  for (const auto& call : sent) {
+    if (call.rfind("start ", 0) == 0) starts.push_back(call);
+  }
+  std::sort(starts.begin(), starts.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(starts, expected);
+  linked.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
 }
 
 // The pass itself: which lines it examines and when a line is armed again.

@@ -34,7 +34,7 @@ bool TimerDlg::OnInitDialog() {
   SetText(IDC_FILE_NAME, app_.currentEntry.timeName);
   SetText(IDC_WINDOW_POSITION, app_.currentEntry.timePos);
   CheckDlgButton(Handle(), IDC_ONCE, BST_CHECKED);
-  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.link->DurationText());
+  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.options.durationText);
   SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowTextA(Handle(), ("Schedule " + app_.options.windowName + " Recordings...").c_str());
   BringWindowToTop(Handle());
