@@ -8,6 +8,9 @@
 namespace ormidal {
 namespace {
 
+constexpr char kDisabledStatus[] = "Scheduler is disabled";
+constexpr char kCannotSetUp[] = "Cannot setup the timer";
+
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -69,17 +72,45 @@ Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, Eng
     : system_(system), host_(host), files_(files), ui_(ui), recorder_(recorder), options_(options) {}
 
 bool Engine::Stopped(uint32_t generation) const {
-  return flags.stopRequested.load() != 0 || flags.generation.load() != generation;
+  return flags_.stopRequested.load() != 0 || flags_.generation.load() != generation;
+}
+
+uint32_t Engine::StopLocked() {
+  flags_.stopRequested.store(1);
+  flags_.schedulerActive.store(0);
+  const uint32_t generation = flags_.generation.load() + 1;
+  flags_.generation.store(generation);
+  slots_.Clear();
+  return generation;
+}
+
+void Engine::ShowStopped(uint32_t stoppedAt) {
+  // An enable since then has written its own status.
+  if (flags_.generation.load() == stoppedAt) ui_.SetStatus(kDisabledStatus);
+}
+
+void Engine::CannotSetUp(uint32_t generation) {
+  bool stopped = false;
+  uint32_t stoppedAt = 0;
+  {
+    std::lock_guard<std::mutex> lock(passMutex_);
+    if (flags_.generation.load() == generation) {
+      stopped = true;
+      stoppedAt = StopLocked();
+    }
+  }
+  if (stopped) ShowStopped(stoppedAt);
+  ui_.PlainMessage(kCannotSetUp);
 }
 
 void Engine::EnableScheduler(const std::string& schedulePath) {
   uint32_t generation = 0;
   {
     std::lock_guard<std::mutex> lock(passMutex_);
-    generation = flags.generation.load() + 1;
-    flags.generation.store(generation);
-    flags.stopRequested.store(0);
-    flags.schedulerActive.store(1);
+    generation = flags_.generation.load() + 1;
+    flags_.generation.store(generation);
+    flags_.stopRequested.store(0);
+    flags_.schedulerActive.store(1);
   }
   auto copy = std::make_shared<std::string>();
   const LoadResult loaded = LoadScheduleFile(schedulePath, *copy, files_, host_);
@@ -87,24 +118,25 @@ void Engine::EnableScheduler(const std::string& schedulePath) {
   if (loaded == LoadResult::kLoaded) {
     ui_.SetStatus("Scheduler is active");
     std::shared_ptr<const std::string> shared = std::move(copy);
-    system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); });
-    ui_.FocusEnableButton();
-  } else {
-    ui_.SetStatus("Scheduler is disabled");
-    flags.schedulerActive.store(0);
+    if (system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); })) {
+      ui_.FocusEnableButton();
+      return;
+    }
     ui_.FocusDisableButton();
+    CannotSetUp(generation);
+    return;
   }
+  ui_.SetStatus(kDisabledStatus);
+  flags_.schedulerActive.store(0);
+  ui_.FocusDisableButton();
 }
 
 void Engine::DisableScheduler() {
   {
     std::lock_guard<std::mutex> lock(passMutex_);
-    flags.stopRequested.store(1);
-    flags.schedulerActive.store(0);
-    flags.generation.store(flags.generation.load() + 1);
-    slots.Clear();
+    StopLocked();
   }
-  ui_.SetStatus("Scheduler is disabled");
+  ui_.SetStatus(kDisabledStatus);
 }
 
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
@@ -112,43 +144,55 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
   while (!Stopped(generation)) {
     bool positionRejected = false;
     bool readError = false;
+    bool cannotSetUp = false;
+    bool stopped = false;
+    uint32_t stoppedAt = 0;
     {
       std::lock_guard<std::mutex> lock(passMutex_);
       if (Stopped(generation)) break;
       std::vector<std::shared_ptr<ScheduleEntry>> opened;
       readError = ParseSchedules(
-          *copy, system_.LocalTime(), slots, [&] { return Stopped(generation); },
+          *copy, system_.LocalTime(), slots_,
+          [&] { return positionRejected || Stopped(generation); },
           [&](LineValues& values) {
-            if (auto entry = StartSchedule(values, positionRejected)) opened.push_back(entry);
+            if (auto entry = StartSchedule(values, positionRejected, cannotSetUp)) {
+              opened.push_back(entry);
+            }
           });
-      if (readError) {
-        flags.readError.store(1);
-        flags.stopRequested.store(1);
+      if (readError) flags_.readError.store(1);
+      if (positionRejected || readError) {
+        stopped = true;
+        stoppedAt = StopLocked();
       }
       // Timers start only once the pass has decided that the engine goes on.
       for (auto& entry : opened) {
         if (Stopped(generation)) break;
-        system_.StartThread([this, generation, entry] { Timer(generation, entry); });
+        if (!system_.StartThread([this, generation, entry] { Timer(generation, entry); })) {
+          cannotSetUp = stopped = true;
+          stoppedAt = StopLocked();
+        }
       }
     }
     // Messages wait for the user: never while holding the pass lock.
+    if (stopped) ShowStopped(stoppedAt);
     if (positionRejected) host_.SchedulerMessage("Error in window position. Cannot continue", kMessageOk);
     if (readError) {
       host_.SchedulerMessage("Error reading scheduler file", kMessageOk);
-      flags.readError.store(0);
-      break;
+      flags_.readError.store(0);
     }
+    if (cannotSetUp) ui_.PlainMessage(kCannotSetUp);
+    if (Stopped(generation)) break;
     waiter->Wait();
   }
 }
 
 std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
-                                                     bool& positionRejected) {
+                                                     bool& positionRejected, bool& cannotSetUp) {
   std::shared_ptr<ScheduleEntry> entry;
   try {
     entry = std::make_shared<ScheduleEntry>();
   } catch (const std::bad_alloc&) {
-    ui_.PlainMessage("Cannot setup the timer");
+    cannotSetUp = true;
     return nullptr;
   }
   entry->startTime = values.startTime;
@@ -163,16 +207,15 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
   const bool positionOk = ReadWindowPosition(values.timePos, *entry);
   if (!options_.audioMode && !positionOk) {
     positionRejected = true;
-    flags.stopRequested.store(1);
     return nullptr;
   }
   return entry;
 }
 
-void Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
+bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
   entry->task.store(request);
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
-  system_.StartThread([this, entry, request] { recorder_.ControlRecorder(entry, request); });
+  return system_.StartThread([this, entry, request] { recorder_.ControlRecorder(entry, request); });
 }
 
 void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
@@ -188,11 +231,14 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
       if (now >= entry->endTime) return;
       if (now >= entry->startTime) {
         started = true;
-        StartRequest(entry, kTaskStart);
+        if (!StartRequest(entry, kTaskStart)) {
+          CannotSetUp(generation);
+          return;
+        }
       }
     }
     if (started && now >= entry->endTime) {
-      StartRequest(entry, kTaskStop);
+      if (!StartRequest(entry, kTaskStop)) CannotSetUp(generation);
       return;
     }
     waiter->Wait();

@@ -14,12 +14,10 @@
 #include "host.h"
 #include "options.h"
 #include "repeat_rules.h"
+#include "schedule_entry.h"
 #include "schedule_file.h"
 
 namespace ormidal {
-
-constexpr int32_t kTaskStart = 1;
-constexpr int32_t kTaskStop = 2;
 
 // The one-second wait of one thread: returns just after the next whole
 // second of the local clock.
@@ -36,8 +34,9 @@ class EngineSystem {
   virtual ~EngineSystem() = default;
   virtual CalendarRecord LocalTime() = 0;
   virtual std::unique_ptr<Waiter> NewWaiter() = 0;
-  // Runs body on a new thread that is never joined.
-  virtual void StartThread(std::function<void()> body) = 0;
+  // Runs body on a new thread that is never joined; false when no thread
+  // could be started.
+  virtual bool StartThread(std::function<void()> body) = 0;
 };
 
 // What the engine shows in the Schedule Recordings dialog.
@@ -49,7 +48,8 @@ class EngineUi {
   virtual void FocusDisableButton() = 0;
   // Called on the entry's Timer thread when it begins.
   virtual void FillFromEntry(const ScheduleEntry& entry) = 0;
-  // A plain OK box outside the scheduler's message style.
+  // A plain OK box outside the scheduler's message style. Status and boxes
+  // may come from engine threads, never while the engine holds its lock.
   virtual void PlainMessage(const std::string& text) = 0;
 };
 
@@ -65,7 +65,7 @@ struct EngineFlags {
   std::atomic<int32_t> schedulerActive{1};
   std::atomic<int32_t> stopRequested{0};
   std::atomic<int32_t> readError{0};
-  // Every enable and disable starts a new generation; threads of an older one end.
+  // Every enable and every stop starts a new generation; threads of an older one end.
   std::atomic<uint32_t> generation{0};
 };
 
@@ -81,6 +81,8 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
                     const std::function<bool()>& stop,
                     const std::function<void(LineValues&)>& startSchedule);
 
+// The engine's state changes only through its own operations; the user
+// interface reads it.
 class Engine {
  public:
   Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
@@ -90,17 +92,27 @@ class Engine {
   void EnableScheduler(const std::string& schedulePath);
   void DisableScheduler();
 
-  EngineFlags flags;
-  ActiveSlots slots;
+  // Clear whenever the engine has stopped, whatever stopped it.
+  bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
+  bool StopRequested() const { return flags_.stopRequested.load() != 0; }
+  bool AnySlotArmed() const { return slots_.Any(); }
 
  private:
   bool Stopped(uint32_t generation) const;
+  // What DisableScheduler and every stop of the engine's own share; under
+  // passMutex_. Returns the generation the engine stops at.
+  uint32_t StopLocked();
+  // Tells a stop of the engine's own in the status line, outside the lock.
+  void ShowStopped(uint32_t stoppedAt);
+  // A thread that could not start: the engine of that generation stops and the user is told.
+  void CannotSetUp(uint32_t generation);
   void CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy);
-  // The entry for a line whose window has opened; none when its window
-  // position is refused, which stops the engine.
-  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& positionRejected);
+  // The entry for a line whose window has opened; none when it cannot be
+  // made or its window position is refused.
+  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& positionRejected,
+                                               bool& cannotSetUp);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
-  void StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+  bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
 
   EngineSystem& system_;
   SchedulerHost& host_;
@@ -108,7 +120,9 @@ class Engine {
   EngineUi& ui_;
   RecorderLink& recorder_;
   const Options& options_;
-  // One pass at a time; enable and disable change generation and slots under it.
+  EngineFlags flags_;
+  ActiveSlots slots_;
+  // One pass at a time; enable, disable and stops change generation and slots under it.
   std::mutex passMutex_;
 };
 

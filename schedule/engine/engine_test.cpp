@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 #include <iterator>
 
 #include "engine_test_support.h"
@@ -70,7 +71,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   EXPECT_EQ(ui.focus.load(), 1006);
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_TRUE(recorder.Requests().empty());
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   ASSERT_TRUE(sim.Advance(1));
   auto requests = recorder.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -78,7 +79,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   EXPECT_EQ(requests[0].at, t0 + Seconds(3));
   EXPECT_EQ(requests[0].timeProg, "player");  // lower case for the recording program
   EXPECT_EQ(requests[0].timePos, "100,100,600,500");
-  EXPECT_TRUE(engine.slots.Any());
+  EXPECT_TRUE(engine.AnySlotArmed());
   EXPECT_EQ(ui.Filled(), std::vector<std::string>{"Show"});
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_EQ(recorder.Requests().size(), 1u);
@@ -87,7 +88,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].request, kTaskStop);
   EXPECT_EQ(requests[1].at, t0 + Seconds(6));  // the end itself lies outside the window
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   ASSERT_TRUE(sim.Advance(5));
   EXPECT_EQ(recorder.Requests().size(), 2u);  // once: never again
 }
@@ -120,8 +121,10 @@ TEST_F(EngineTest, ARejectedWindowPositionStopsTheWholeEngine) {
          Line("Later", t0 + Seconds(2), t0 + Seconds(30)));
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error in window position. Cannot continue"});
-  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
-  EXPECT_EQ(engine.flags.schedulerActive.load(), 1);
+  // Stopped means disabled: Enable starts it again without asking to stop it.
+  EXPECT_TRUE(engine.StopRequested());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   ASSERT_TRUE(sim.Advance(40));
   // The running recording gets no stop request, and the line after the bad one never starts.
   EXPECT_EQ(recorder.Count(kTaskStart), 1);
@@ -157,8 +160,9 @@ TEST_F(EngineTest, AMalformedRepeatFieldStopsTheEngineAfterThePass) {
          FileTimeToText(t0 + Seconds(10)) + " PROG: p REPEAT: Daily WND: 1,1,9,9\r\n" +
          Line("After", t0 - Seconds(1), t0 + Seconds(10)));
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error reading scheduler file"});
-  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
-  EXPECT_EQ(engine.flags.readError.load(), 0);
+  EXPECT_TRUE(engine.StopRequested());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   ASSERT_TRUE(sim.Advance(12));
   // The engine stops before the Timers of that pass send anything: no
   // recording is started that no stop request would ever end.
@@ -172,7 +176,7 @@ TEST_F(EngineTest, DisableWhileRecordingSendsNoStopAndEnableRearmsOnce) {
   EXPECT_EQ(recorder.Count(kTaskStart), 1);
   engine.DisableScheduler();
   EXPECT_EQ(ui.Status(), "Scheduler is disabled");
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   // Enable again within the same second: the old pass and Timer must not
   // carry on beside the new ones.
   engine.EnableScheduler(kPath);
@@ -223,11 +227,42 @@ TEST_F(EngineTest, EntriesAreReleasedWhenTheirTimerAndRequestsHaveEnded) {
   EXPECT_EQ(sim.ThreadsRunning(), 0);
 }
 
+TEST_F(EngineTest, AThreadThatCannotStartIsToldAndLeavesTheEngineDisabled) {
+  const std::string schedule = Line("Show", t0 - Seconds(1), t0 + Seconds(30));
+  auto expectDisabled = [&](std::size_t told) {
+    EXPECT_EQ(ui.Plain(), std::vector<std::string>(told, "Cannot setup the timer"));
+    EXPECT_FALSE(engine.SchedulerActive());
+    EXPECT_EQ(ui.Status(), "Scheduler is disabled");
+  };
+  sim.RefuseThreadsFrom(0);  // no pass
+  Enable(schedule);
+  expectDisabled(1);
+  EXPECT_EQ(ui.focus.load(), 1009);
+  sim.RefuseThreadsFrom(2);  // the pass and the Timer, but no request
+  engine.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  expectDisabled(2);
+  // No Timer: the box waits for the user with no lock held, so a Disable goes through meanwhile.
+  std::future_status disable = std::future_status::timeout;
+  ui.whileShown = [&] {
+    auto disabling = std::async(std::launch::async, [&] { engine.DisableScheduler(); });
+    disable = disabling.wait_for(std::chrono::seconds(5));
+  };
+  sim.RefuseThreadsFrom(sim.ThreadsStarted() + 1);
+  engine.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  EXPECT_EQ(disable, std::future_status::ready);
+  expectDisabled(3);
+  ASSERT_TRUE(sim.Advance(1));
+  EXPECT_TRUE(recorder.Requests().empty());
+  EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
 TEST_F(EngineTest, AShortFileLeavesTheSchedulerDisabled) {
   files.files[kPath] = "123456789";
   engine.EnableScheduler(kPath);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"There are no scheduled recordings"});
-  EXPECT_EQ(engine.flags.schedulerActive.load(), 0);
+  EXPECT_FALSE(engine.SchedulerActive());
   EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   EXPECT_EQ(ui.focus.load(), 1009);
   EXPECT_EQ(sim.ThreadsStarted(), 0);

@@ -56,8 +56,13 @@ CalendarRecord Win32EngineSystem::LocalTime() {
 
 std::unique_ptr<Waiter> Win32EngineSystem::NewWaiter() { return std::make_unique<EventWaiter>(); }
 
-void Win32EngineSystem::StartThread(std::function<void()> body) {
-  std::thread(std::move(body)).detach();
+bool Win32EngineSystem::StartThread(std::function<void()> body) {
+  try {
+    std::thread(std::move(body)).detach();
+    return true;
+  } catch (const std::exception&) {  // system_error when there is no room for a thread
+    return false;
+  }
 }
 
 }  // namespace ormidal

@@ -24,7 +24,7 @@ class Win32EngineSystem final : public EngineSystem {
   // Each wait is a one-shot multimedia timer that sets the thread's event
   // just after the local clock's next whole second.
   std::unique_ptr<Waiter> NewWaiter() override;
-  void StartThread(std::function<void()> body) override;
+  bool StartThread(std::function<void()> body) override;
 };
 
 // Milliseconds from a local time to just after its next whole second.

@@ -112,7 +112,7 @@ void TimerDlg::ShowStart(FileTime start) {
 
 void TimerDlg::FillFromCurrentEntry() {
   const CurrentEntry& e = app_.currentEntry;
-  app_.engine->flags.stopRequested.store(1);
+  app_.engine->DisableScheduler();
   SetStatus("Scheduller is disabled");
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
@@ -172,7 +172,7 @@ void TimerDlg::SaveSchedule() {
 }
 
 void TimerDlg::EnableButton() {
-  if (app_.engine->flags.schedulerActive.load() != 0) {
+  if (app_.engine->SchedulerActive()) {
     if (app_.host.SchedulerMessage(
             "Scheduler is currently active. Would you like to stop the scheduler now?",
             kMessageYesNo) == kAnswerYes) {
