@@ -7,6 +7,8 @@
 
 #include <thread>
 
+#include "time_text_win32.h"
+
 namespace ormidal {
 namespace {
 

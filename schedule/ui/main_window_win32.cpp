@@ -4,6 +4,7 @@
 #include "ormidal_app_win32.h"
 #include "schedule_file.h"
 #include "text.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {

@@ -11,6 +11,7 @@
 #include "ormidal_app_win32.h"
 #include "recorder_win32.h"
 #include "resource.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
