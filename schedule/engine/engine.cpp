@@ -10,6 +10,8 @@ namespace {
 
 constexpr char kDisabledStatus[] = "Scheduler is disabled";
 constexpr char kCannotSetUp[] = "Cannot setup the timer";
+// A stop that cannot go out holds the starts after it no longer than this.
+constexpr auto kStopFirstLimit = std::chrono::seconds(1);
 
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
@@ -215,30 +217,66 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values,
 bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
   entry->task.store(request);
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
-  return system_.StartThread([this, entry, request] { recorder_.ControlRecorder(entry, request); });
+  return system_.StartThread([this, entry, request] {
+    recorder_.ControlRecorder(entry, request);
+    if (request == kTaskStop) StopSettled(entry->endTime);
+  });
+}
+
+void Engine::WaitForStopsDueBy(FileTime now) {
+  std::unique_lock<std::mutex> lock(stopsMutex_);
+  stopsSettled_.wait_for(lock, kStopFirstLimit,
+                         [&] { return stopsOwed_.empty() || *stopsOwed_.begin() > now; });
+}
+
+void Engine::StopOwed(FileTime end) {
+  std::lock_guard<std::mutex> lock(stopsMutex_);
+  stopsOwed_.insert(end);
+}
+
+void Engine::StopSettled(FileTime end) {
+  {
+    std::lock_guard<std::mutex> lock(stopsMutex_);
+    const auto owed = stopsOwed_.find(end);
+    if (owed != stopsOwed_.end()) stopsOwed_.erase(owed);
+  }
+  stopsSettled_.notify_all();
 }
 
 void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   ui_.FillFromEntry(*entry);
   bool started = false;
+  // Once started, the recording owes a stop until it is sent or will never be.
+  auto settle = [&] {
+    if (started) StopSettled(entry->endTime);
+  };
   for (;;) {
-    if (Stopped(generation) || entry->failed.load() != 0) return;
+    if (Stopped(generation) || entry->failed.load() != 0) {
+      settle();
+      return;
+    }
     FileTime now = 0;
     RecordToFileTime(system_.LocalTime(), now);
     if (!started) {
       // A window that closed before this Timer could see it open is over.
       if (now >= entry->endTime) return;
       if (now >= entry->startTime) {
+        WaitForStopsDueBy(now);
         started = true;
+        StopOwed(entry->endTime);
         if (!StartRequest(entry, kTaskStart)) {
+          settle();
           CannotSetUp(generation);
           return;
         }
       }
     }
     if (started && now >= entry->endTime) {
-      if (!StartRequest(entry, kTaskStop)) CannotSetUp(generation);
+      if (!StartRequest(entry, kTaskStop)) {
+        settle();
+        CannotSetUp(generation);
+      }
       return;
     }
     waiter->Wait();

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -113,6 +115,11 @@ class Engine {
                                                bool& cannotSetUp);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
   bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+  // Stops go out before starts: a start waits (bounded) until no recording
+  // that ends by now still has its stop to send.
+  void WaitForStopsDueBy(FileTime now);
+  void StopOwed(FileTime end);
+  void StopSettled(FileTime end);
 
   EngineSystem& system_;
   SchedulerHost& host_;
@@ -124,6 +131,10 @@ class Engine {
   ActiveSlots slots_;
   // One pass at a time; enable, disable and stops change generation and slots under it.
   std::mutex passMutex_;
+  // The ends of started recordings whose stop has not gone out yet.
+  std::mutex stopsMutex_;
+  std::condition_variable stopsSettled_;
+  std::multiset<FileTime> stopsOwed_;
 };
 
 }  // namespace ormidal

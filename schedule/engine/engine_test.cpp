@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <future>
 #include <iterator>
 
@@ -256,6 +258,31 @@ TEST_F(EngineTest, AThreadThatCannotStartIsToldAndLeavesTheEngineDisabled) {
   ASSERT_TRUE(sim.Advance(1));
   EXPECT_TRUE(recorder.Requests().empty());
   EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
+TEST_F(EngineTest, InASecondWhereOneWindowClosesAndAnotherOpensTheStopGoesFirst) {
+  // A stop that is slow to go out: it waits (bounded) for a start to overtake it.
+  struct SlowStops final : RecorderLink {
+    std::mutex m;
+    std::condition_variable arrived;
+    std::vector<std::string> order;
+    void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
+      std::unique_lock<std::mutex> lock(m);
+      if (request == kTaskStop) {
+        arrived.wait_for(lock, std::chrono::milliseconds(300), [&] { return order.size() > 1; });
+      }
+      order.push_back((request == kTaskStart ? "start " : "stop ") + entry->timeName);
+      arrived.notify_all();
+    }
+  } slow;
+  Engine own(sim, host, files, ui, slow, options);
+  files.files[kPath] = Line("Early", t0 + Seconds(1), t0 + Seconds(3)) +
+                       Line("Late", t0 + Seconds(3), t0 + Seconds(5));
+  own.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Advance(3));
+  EXPECT_EQ(slow.order, (std::vector<std::string>{"start Early", "stop Early", "start Late"}));
+  own.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
 }
 
 TEST_F(EngineTest, AShortFileLeavesTheSchedulerDisabled) {
