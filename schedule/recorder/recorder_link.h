@@ -34,7 +34,8 @@ class RecorderWindows {
   virtual ~RecorderWindows() = default;
   virtual Handle Find(const std::string& title) = 0;  // 0 when there is none
   virtual void Restore(Handle window) = 0;
-  // Puts the scheduler's main window at the bottom and minimizes it.
+  // Puts the scheduler's main window at the bottom and minimizes it, without
+  // waiting for that window's own thread.
   virtual void LowerMainWindow() = 0;
   // WM_COPYDATA 707: UTF-16 of the text, or the 8-bit text itself in audio mode.
   virtual void SendStart(Handle window, const std::string& text, bool audioMode) = 0;
