@@ -245,14 +245,17 @@ TEST_F(EngineTest, AThreadThatCannotStartIsToldAndLeavesTheEngineDisabled) {
   ASSERT_TRUE(sim.Settle());
   expectDisabled(2);
   // No Timer: the box waits for the user with no lock held, so a Disable goes through meanwhile.
+  std::string shownStatus;
   std::future_status disable = std::future_status::timeout;
   ui.whileShown = [&] {
+    shownStatus = ui.Status();
     auto disabling = std::async(std::launch::async, [&] { engine.DisableScheduler(); });
     disable = disabling.wait_for(std::chrono::seconds(5));
   };
   sim.RefuseThreadsFrom(sim.ThreadsStarted() + 1);
   engine.EnableScheduler(kPath);
   ASSERT_TRUE(sim.Settle());
+  EXPECT_EQ(shownStatus, "Scheduler is disabled");
   EXPECT_EQ(disable, std::future_status::ready);
   expectDisabled(3);
   ASSERT_TRUE(sim.Advance(1));
