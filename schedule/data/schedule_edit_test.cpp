@@ -12,7 +12,7 @@
 
 #include "fake_host.h"
 #ifdef _WIN32
-#include "scheduler_host_win32.h"
+#include "host_win32.h"
 #endif
 
 namespace ormidal {

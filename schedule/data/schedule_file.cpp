@@ -21,17 +21,6 @@ std::string SchedulePath(std::string_view folder) { return FolderFile(folder, "s
 std::string TemporaryPath(std::string_view folder) { return FolderFile(folder, "s1.txt"); }
 std::string SettingsPath(std::string_view folder) { return FolderFile(folder, "settings.ini"); }
 
-void ActiveSlots::Clear() {
-  for (auto& slot : activeSlot) slot.store(0);
-}
-
-bool ActiveSlots::Any() const {
-  for (const auto& slot : activeSlot) {
-    if (slot.load() != 0) return true;
-  }
-  return false;
-}
-
 Extraction ExtractEntryLine(std::string_view line, EntryFields& f, OutOfOrder outOfOrder) {
   f = EntryFields{};
   Extraction result;

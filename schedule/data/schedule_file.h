@@ -2,8 +2,6 @@
 // fixed separators, and the forms an entry takes in memory.
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,8 +14,6 @@ namespace ormidal {
 
 constexpr std::size_t kFieldLimit = 4499;        // any field, and a whole line
 constexpr std::size_t kScheduleFolderLimit = 242;  // the folder part of the schedule path
-constexpr std::size_t kEntryPositionLimit = 199;   // timePos of a ScheduleEntry
-constexpr std::size_t kSlotCount = 200;          // lines the scheduling pass examines
 constexpr std::size_t kMinimumScheduleSize = 10;
 
 constexpr std::string_view kUrlSeparator = " URL: ";
@@ -41,33 +37,6 @@ struct EntryFields {
 struct CurrentEntry : EntryFields {
   FileTime startTime = 0;
   FileTime endTime = 0;
-};
-
-// Made for every entry whose window has opened; shared by its Timer and the
-// requests that Timer starts, and released after the last of them.
-struct ScheduleEntry {
-  FileTime startTime = 0;
-  FileTime endTime = 0;
-  int32_t daily = 0;
-  int32_t once = 0;
-  int32_t dayOfWeek = 0;
-  std::string timeUrl;
-  std::string timeName;
-  std::string timeProg;  // lower case
-  std::string timePos;   // only when the line's position holds a comma
-  int32_t posLeft = 0;
-  int32_t posTop = 0;
-  int32_t posRight = 0;
-  int32_t posBottom = 0;
-  std::atomic<int32_t> task{0};  // 0 nothing, 1 start requested, 2 stop requested
-  std::atomic<int32_t> failed{0};
-};
-
-// One flag per line position: set while the line's current window is armed.
-struct ActiveSlots {
-  std::array<std::atomic<int32_t>, kSlotCount> activeSlot{};
-  void Clear();
-  bool Any() const;
 };
 
 enum class LineKind {

@@ -168,9 +168,8 @@ int64_t TimeDifference(FileTime a, FileTime b) {
 }
 
 std::string DurationFromDifference(int64_t difference) {
-  CalendarRecord r;
-  if (difference < 0 || !FileTimeToRecord(static_cast<FileTime>(difference), r)) r = {};
-  return TwoDigits(r.hour) + ":" + TwoDigits(r.minute) + ":" + TwoDigits(r.second);
+  if (difference < 0) difference = 0;
+  return SecondsToDuration(static_cast<uint64_t>(difference) / kTicksPerSecond);
 }
 
 int32_t DurationSeconds(std::string_view text) {
@@ -187,10 +186,11 @@ int32_t DurationSeconds(std::string_view text) {
   return static_cast<int32_t>(total);
 }
 
-std::string SecondsToDuration(uint32_t seconds) {
-  const uint32_t rest = seconds % 3600;
-  return TwoDigits(static_cast<int>(seconds / 3600)) + ":" + TwoDigits(static_cast<int>(rest / 60)) +
-         ":" + TwoDigits(static_cast<int>(rest % 60));
+std::string SecondsToDuration(uint64_t seconds) {
+  const uint64_t hours = seconds / 3600;
+  const int rest = static_cast<int>(seconds % 3600);
+  return (hours <= 9 ? "0" : "") + std::to_string(hours) + ":" + TwoDigits(rest / 60) + ":" +
+         TwoDigits(rest % 60);
 }
 
 std::string ClockText(const CalendarRecord& r) {

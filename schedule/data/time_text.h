@@ -47,13 +47,12 @@ FileTime NewTime(FileTime point, int32_t weeks, int32_t days, int32_t hours, int
                  int32_t seconds);
 // a minus b, both truncated to whole seconds, in 100 ns units.
 int64_t TimeDifference(FileTime a, FileTime b);
-// hh:mm:ss of the time of day that 1601-01-01 plus the difference has, so
-// whole days are lost (25 hours give 01:00:00). A negative difference gives
-// 00:00:00.
+// hh:mm:ss of a difference, the hours counting on past a day (25 hours give
+// 25:00:00). A negative difference gives 00:00:00.
 std::string DurationFromDifference(int64_t difference);
 // Seconds of "h:m:s"; -1 for an empty text or one without exactly two colons.
 int32_t DurationSeconds(std::string_view text);
-std::string SecondsToDuration(uint32_t seconds);
+std::string SecondsToDuration(uint64_t seconds);
 
 // The 12-hour clock shared by the texts and the status clock.
 struct TwelveHour {

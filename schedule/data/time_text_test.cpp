@@ -179,8 +179,9 @@ TEST(TimeArithmetic, NewTimeWrapsAbsurdAmountsInsteadOfOverflowing) {
 
 TEST(Durations, TextsAndSeconds) {
   constexpr int64_t kHour = 3600 * static_cast<int64_t>(kTicksPerSecond);
-  EXPECT_EQ(DurationFromDifference(25 * kHour + 5 * 60 * kTicksPerSecond), "01:05:00");
-  EXPECT_EQ(DurationFromDifference(24 * kHour), "00:00:00");
+  EXPECT_EQ(DurationFromDifference(25 * kHour + 5 * 60 * kTicksPerSecond), "25:05:00");
+  EXPECT_EQ(DurationFromDifference(24 * kHour), "24:00:00");
+  EXPECT_EQ(DurationFromDifference(99 * kHour + 3599 * kTicksPerSecond), "99:59:59");
   EXPECT_EQ(DurationFromDifference(kHour + 61 * kTicksPerSecond), "01:01:01");
   EXPECT_EQ(DurationFromDifference(-kHour), "00:00:00");
   EXPECT_EQ(DurationSeconds(""), -1);

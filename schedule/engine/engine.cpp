@@ -8,6 +8,11 @@
 namespace ormidal {
 namespace {
 
+constexpr char kDisabledStatus[] = "Scheduler is disabled";
+constexpr char kCannotSetUp[] = "Cannot setup the timer";
+// A stop that cannot go out holds the starts after it no longer than this.
+constexpr auto kStopFirstLimit = std::chrono::seconds(1);
+
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -91,17 +96,45 @@ Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, Eng
     : system_(system), host_(host), files_(files), ui_(ui), recorder_(recorder), options_(options) {}
 
 bool Engine::Stopped(uint32_t generation) const {
-  return flags.stopRequested.load() != 0 || flags.generation.load() != generation;
+  return flags_.stopRequested.load() != 0 || flags_.generation.load() != generation;
+}
+
+uint32_t Engine::StopLocked() {
+  flags_.stopRequested.store(1);
+  flags_.schedulerActive.store(0);
+  const uint32_t generation = flags_.generation.load() + 1;
+  flags_.generation.store(generation);
+  slots_.Clear();
+  return generation;
+}
+
+void Engine::ShowStopped(uint32_t stoppedAt) {
+  // An enable since then has written its own status.
+  if (flags_.generation.load() == stoppedAt) ui_.SetStatus(kDisabledStatus);
+}
+
+void Engine::CannotSetUp(uint32_t generation) {
+  bool stopped = false;
+  uint32_t stoppedAt = 0;
+  {
+    std::lock_guard<std::mutex> lock(passMutex_);
+    if (flags_.generation.load() == generation) {
+      stopped = true;
+      stoppedAt = StopLocked();
+    }
+  }
+  if (stopped) ShowStopped(stoppedAt);
+  ui_.PlainMessage(kCannotSetUp);
 }
 
 void Engine::EnableScheduler(const std::string& schedulePath) {
   uint32_t generation = 0;
   {
     std::lock_guard<std::mutex> lock(passMutex_);
-    generation = flags.generation.load() + 1;
-    flags.generation.store(generation);
-    flags.stopRequested.store(0);
-    flags.schedulerActive.store(1);
+    generation = flags_.generation.load() + 1;
+    flags_.generation.store(generation);
+    flags_.stopRequested.store(0);
+    flags_.schedulerActive.store(1);
   }
   auto copy = std::make_shared<std::string>();
   const LoadResult loaded = LoadScheduleFile(schedulePath, *copy, files_, host_);
@@ -109,64 +142,74 @@ void Engine::EnableScheduler(const std::string& schedulePath) {
   if (loaded == LoadResult::kLoaded) {
     ui_.SetStatus("Scheduler is active");
     std::shared_ptr<const std::string> shared = std::move(copy);
-    system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); });
-    ui_.FocusEnableButton();
-  } else {
-    ui_.SetStatus("Scheduler is disabled");
-    flags.schedulerActive.store(0);
+    if (system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); })) {
+      ui_.FocusEnableButton();
+      return;
+    }
     ui_.FocusDisableButton();
+    CannotSetUp(generation);
+    return;
   }
+  ui_.SetStatus(kDisabledStatus);
+  flags_.schedulerActive.store(0);
+  ui_.FocusDisableButton();
 }
 
 void Engine::DisableScheduler() {
   {
     std::lock_guard<std::mutex> lock(passMutex_);
-    flags.stopRequested.store(1);
-    flags.schedulerActive.store(0);
-    flags.generation.store(flags.generation.load() + 1);
-    slots.Clear();
+    StopLocked();
   }
-  ui_.SetStatus("Scheduler is disabled");
+  ui_.SetStatus(kDisabledStatus);
 }
 
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   while (!Stopped(generation)) {
     PassDecision pass;
+    bool cannotSetUp = false;
+    bool stopped = false;
+    uint32_t stoppedAt = 0;
     {
       std::lock_guard<std::mutex> lock(passMutex_);
       if (Stopped(generation)) break;
-      pass = DecidePass(*copy, system_.LocalTime(), slots, options_.audioMode,
+      pass = DecidePass(*copy, system_.LocalTime(), slots_, options_.audioMode,
                         [&] { return Stopped(generation); });
+      if (pass.readError) flags_.readError.store(1);
       if (pass.StopsEngine()) {
-        if (pass.readError) flags.readError.store(1);
-        flags.stopRequested.store(1);
+        stopped = true;
+        stoppedAt = StopLocked();
       }
       // Timers start only once the pass has decided that the engine goes on.
       for (const OpenedLine& opened : pass.opened) {
         if (Stopped(generation)) break;
-        if (auto entry = StartSchedule(opened.values)) {
-          system_.StartThread([this, generation, entry] { Timer(generation, entry); });
+        const auto entry = StartSchedule(opened.values, cannotSetUp);
+        if (entry == nullptr) continue;
+        if (!system_.StartThread([this, generation, entry] { Timer(generation, entry); })) {
+          cannotSetUp = stopped = true;
+          stoppedAt = StopLocked();
         }
       }
     }
     // Messages wait for the user: never while holding the pass lock.
+    if (stopped) ShowStopped(stoppedAt);
     if (pass.refusedPosition) host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
     if (pass.readError) {
       host_.SchedulerMessage(kReadErrorMessage, kMessageOk);
-      flags.readError.store(0);
-      break;
+      flags_.readError.store(0);
     }
+    if (cannotSetUp) ui_.PlainMessage(kCannotSetUp);
+    if (Stopped(generation)) break;
     waiter->Wait();
   }
 }
 
-std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values) {
+std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values, bool& cannotSetUp) {
   std::shared_ptr<ScheduleEntry> entry;
   try {
     entry = std::make_shared<ScheduleEntry>();
   } catch (const std::bad_alloc&) {
-    ui_.PlainMessage("Cannot setup the timer");
+    cannotSetUp = true;
     return nullptr;
   }
   entry->startTime = values.startTime;
@@ -178,34 +221,74 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values) {
   entry->timeName = values.timeName;
   entry->timeProg = values.timeProg;
   ToLowerAscii(entry->timeProg);
+  // DecidePass has already refused a position the engine cannot use.
   ReadWindowPosition(values.timePos, *entry);
   return entry;
 }
 
-void Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
+bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
   entry->task.store(request);
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
-  system_.StartThread([this, entry, request] { recorder_.ControlRecorder(entry, request); });
+  return system_.StartThread([this, entry, request] {
+    recorder_.ControlRecorder(entry, request);
+    if (request == kTaskStop) StopSettled(entry->endTime);
+  });
+}
+
+void Engine::WaitForStopsDueBy(FileTime now) {
+  std::unique_lock<std::mutex> lock(stopsMutex_);
+  stopsSettled_.wait_for(lock, kStopFirstLimit,
+                         [&] { return stopsOwed_.empty() || *stopsOwed_.begin() > now; });
+}
+
+void Engine::StopOwed(FileTime end) {
+  std::lock_guard<std::mutex> lock(stopsMutex_);
+  stopsOwed_.insert(end);
+}
+
+void Engine::StopSettled(FileTime end) {
+  {
+    std::lock_guard<std::mutex> lock(stopsMutex_);
+    const auto owed = stopsOwed_.find(end);
+    if (owed != stopsOwed_.end()) stopsOwed_.erase(owed);
+  }
+  stopsSettled_.notify_all();
 }
 
 void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   ui_.FillFromEntry(*entry);
   bool started = false;
+  // Once started, the recording owes a stop until it is sent or will never be.
+  auto settle = [&] {
+    if (started) StopSettled(entry->endTime);
+  };
   for (;;) {
-    if (Stopped(generation) || entry->failed.load() != 0) return;
+    if (Stopped(generation) || entry->failed.load() != 0) {
+      settle();
+      return;
+    }
     FileTime now = 0;
     RecordToFileTime(system_.LocalTime(), now);
     if (!started) {
       // A window that closed before this Timer could see it open is over.
       if (now >= entry->endTime) return;
       if (now >= entry->startTime) {
+        WaitForStopsDueBy(now);
         started = true;
-        StartRequest(entry, kTaskStart);
+        StopOwed(entry->endTime);
+        if (!StartRequest(entry, kTaskStart)) {
+          settle();
+          CannotSetUp(generation);
+          return;
+        }
       }
     }
     if (started && now >= entry->endTime) {
-      StartRequest(entry, kTaskStop);
+      if (!StartRequest(entry, kTaskStop)) {
+        settle();
+        CannotSetUp(generation);
+      }
       return;
     }
     waiter->Wait();

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +18,10 @@
 #include "host.h"
 #include "options.h"
 #include "repeat_rules.h"
+#include "schedule_entry.h"
 #include "schedule_file.h"
 
 namespace ormidal {
-
-constexpr int32_t kTaskStart = 1;
-constexpr int32_t kTaskStop = 2;
 
 // What the user is shown when the engine stops itself.
 constexpr char kPositionErrorMessage[] = "Error in window position. Cannot continue";
@@ -42,8 +42,9 @@ class EngineSystem {
   virtual ~EngineSystem() = default;
   virtual CalendarRecord LocalTime() = 0;
   virtual std::unique_ptr<Waiter> NewWaiter() = 0;
-  // Runs body on a new thread that is never joined.
-  virtual void StartThread(std::function<void()> body) = 0;
+  // Runs body on a new thread that is never joined; false when no thread
+  // could be started.
+  virtual bool StartThread(std::function<void()> body) = 0;
 };
 
 // What the engine shows in the Schedule Recordings dialog.
@@ -55,7 +56,8 @@ class EngineUi {
   virtual void FocusDisableButton() = 0;
   // Called on the entry's Timer thread when it begins.
   virtual void FillFromEntry(const ScheduleEntry& entry) = 0;
-  // A plain OK box outside the scheduler's message style.
+  // A plain OK box outside the scheduler's message style. Status and boxes
+  // may come from engine threads, never while the engine holds its lock.
   virtual void PlainMessage(const std::string& text) = 0;
 };
 
@@ -71,7 +73,7 @@ struct EngineFlags {
   std::atomic<int32_t> schedulerActive{1};
   std::atomic<int32_t> stopRequested{0};
   std::atomic<int32_t> readError{0};
-  // Every enable and disable starts a new generation; threads of an older one end.
+  // Every enable and every stop starts a new generation; threads of an older one end.
   std::atomic<uint32_t> generation{0};
 };
 
@@ -115,6 +117,8 @@ struct PassDecision {
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop);
 
+// The engine's state changes only through its own operations; the user
+// interface reads it.
 class Engine {
  public:
   Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
@@ -124,16 +128,31 @@ class Engine {
   void EnableScheduler(const std::string& schedulePath);
   void DisableScheduler();
 
-  EngineFlags flags;
-  ActiveSlots slots;
+  // Clear whenever the engine has stopped, whatever stopped it.
+  bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
+  bool StopRequested() const { return flags_.stopRequested.load() != 0; }
+  bool AnySlotArmed() const { return slots_.Any(); }
 
  private:
   bool Stopped(uint32_t generation) const;
+  // What DisableScheduler and every stop of the engine's own share; under
+  // passMutex_. Returns the generation the engine stops at.
+  uint32_t StopLocked();
+  // Tells a stop of the engine's own in the status line, outside the lock.
+  void ShowStopped(uint32_t stoppedAt);
+  // A thread that could not start: the engine of that generation stops and the user is told.
+  void CannotSetUp(uint32_t generation);
   void CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy);
-  // The entry for a line whose window has opened; none when it cannot be made.
-  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values);
+  // The entry for a line whose window has opened; none when it cannot be
+  // made, and cannotSetUp is then set.
+  std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& cannotSetUp);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
-  void StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+  bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+  // Stops go out before starts: a start waits (bounded) until no recording
+  // that ends by now still has its stop to send.
+  void WaitForStopsDueBy(FileTime now);
+  void StopOwed(FileTime end);
+  void StopSettled(FileTime end);
 
   EngineSystem& system_;
   SchedulerHost& host_;
@@ -141,8 +160,14 @@ class Engine {
   EngineUi& ui_;
   RecorderLink& recorder_;
   const Options& options_;
-  // One pass at a time; enable and disable change generation and slots under it.
+  EngineFlags flags_;
+  ActiveSlots slots_;
+  // One pass at a time; enable, disable and stops change generation and slots under it.
   std::mutex passMutex_;
+  // The ends of started recordings whose stop has not gone out yet.
+  std::mutex stopsMutex_;
+  std::condition_variable stopsSettled_;
+  std::multiset<FileTime> stopsOwed_;
 };
 
 }  // namespace ormidal

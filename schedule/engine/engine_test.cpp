@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <iterator>
+
 #include "engine_test_support.h"
+#include "fake_recorder_windows.h"
+#include "recorder_link.h"
 
 namespace ormidal {
 namespace {
@@ -65,7 +73,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   EXPECT_EQ(ui.focus.load(), 1006);
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_TRUE(recorder.Requests().empty());
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   ASSERT_TRUE(sim.Advance(1));
   auto requests = recorder.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -73,7 +81,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   EXPECT_EQ(requests[0].at, t0 + Seconds(3));
   EXPECT_EQ(requests[0].timeProg, "player");  // lower case for the recording program
   EXPECT_EQ(requests[0].timePos, "100,100,600,500");
-  EXPECT_TRUE(engine.slots.Any());
+  EXPECT_TRUE(engine.AnySlotArmed());
   EXPECT_EQ(ui.Filled(), std::vector<std::string>{"Show"});
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_EQ(recorder.Requests().size(), 1u);
@@ -82,7 +90,7 @@ TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses)
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].request, kTaskStop);
   EXPECT_EQ(requests[1].at, t0 + Seconds(6));  // the end itself lies outside the window
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   ASSERT_TRUE(sim.Advance(5));
   EXPECT_EQ(recorder.Requests().size(), 2u);  // once: never again
 }
@@ -115,8 +123,10 @@ TEST_F(EngineTest, ARejectedWindowPositionStopsTheWholeEngine) {
          Line("Later", t0 + Seconds(2), t0 + Seconds(30)));
   ASSERT_TRUE(sim.Advance(2));
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error in window position. Cannot continue"});
-  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
-  EXPECT_EQ(engine.flags.schedulerActive.load(), 1);
+  // Stopped means disabled: Enable starts it again without asking to stop it.
+  EXPECT_TRUE(engine.StopRequested());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   ASSERT_TRUE(sim.Advance(40));
   // The running recording gets no stop request, and the line after the bad one never starts.
   EXPECT_EQ(recorder.Count(kTaskStart), 1);
@@ -152,8 +162,9 @@ TEST_F(EngineTest, AMalformedRepeatFieldStopsTheEngineAfterThePass) {
          FileTimeToText(t0 + Seconds(10)) + " PROG: p REPEAT: Daily WND: 1,1,9,9\r\n" +
          Line("After", t0 - Seconds(1), t0 + Seconds(10)));
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"Error reading scheduler file"});
-  EXPECT_EQ(engine.flags.stopRequested.load(), 1);
-  EXPECT_EQ(engine.flags.readError.load(), 0);
+  EXPECT_TRUE(engine.StopRequested());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   ASSERT_TRUE(sim.Advance(12));
   // The engine stops before the Timers of that pass send anything: no
   // recording is started that no stop request would ever end.
@@ -167,7 +178,7 @@ TEST_F(EngineTest, DisableWhileRecordingSendsNoStopAndEnableRearmsOnce) {
   EXPECT_EQ(recorder.Count(kTaskStart), 1);
   engine.DisableScheduler();
   EXPECT_EQ(ui.Status(), "Scheduler is disabled");
-  EXPECT_FALSE(engine.slots.Any());
+  EXPECT_FALSE(engine.AnySlotArmed());
   // Enable again within the same second: the old pass and Timer must not
   // carry on beside the new ones.
   engine.EnableScheduler(kPath);
@@ -218,11 +229,70 @@ TEST_F(EngineTest, EntriesAreReleasedWhenTheirTimerAndRequestsHaveEnded) {
   EXPECT_EQ(sim.ThreadsRunning(), 0);
 }
 
+TEST_F(EngineTest, AThreadThatCannotStartIsToldAndLeavesTheEngineDisabled) {
+  const std::string schedule = Line("Show", t0 - Seconds(1), t0 + Seconds(30));
+  auto expectDisabled = [&](std::size_t told) {
+    EXPECT_EQ(ui.Plain(), std::vector<std::string>(told, "Cannot setup the timer"));
+    EXPECT_FALSE(engine.SchedulerActive());
+    EXPECT_EQ(ui.Status(), "Scheduler is disabled");
+  };
+  sim.RefuseThreadsFrom(0);  // no pass
+  Enable(schedule);
+  expectDisabled(1);
+  EXPECT_EQ(ui.focus.load(), 1009);
+  sim.RefuseThreadsFrom(2);  // the pass and the Timer, but no request
+  engine.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  expectDisabled(2);
+  // No Timer: the box waits for the user with no lock held, so a Disable goes through meanwhile.
+  std::string shownStatus;
+  std::future_status disable = std::future_status::timeout;
+  ui.whileShown = [&] {
+    shownStatus = ui.Status();
+    auto disabling = std::async(std::launch::async, [&] { engine.DisableScheduler(); });
+    disable = disabling.wait_for(std::chrono::seconds(5));
+  };
+  sim.RefuseThreadsFrom(sim.ThreadsStarted() + 1);
+  engine.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Settle());
+  EXPECT_EQ(shownStatus, "Scheduler is disabled");
+  EXPECT_EQ(disable, std::future_status::ready);
+  expectDisabled(3);
+  ASSERT_TRUE(sim.Advance(1));
+  EXPECT_TRUE(recorder.Requests().empty());
+  EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
+TEST_F(EngineTest, InASecondWhereOneWindowClosesAndAnotherOpensTheStopGoesFirst) {
+  // A stop that is slow to go out: it waits (bounded) for a start to overtake it.
+  struct SlowStops final : RecorderLink {
+    std::mutex m;
+    std::condition_variable arrived;
+    std::vector<std::string> order;
+    void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
+      std::unique_lock<std::mutex> lock(m);
+      if (request == kTaskStop) {
+        arrived.wait_for(lock, std::chrono::milliseconds(300), [&] { return order.size() > 1; });
+      }
+      order.push_back((request == kTaskStart ? "start " : "stop ") + entry->timeName);
+      arrived.notify_all();
+    }
+  } slow;
+  Engine own(sim, host, files, ui, slow, options);
+  files.files[kPath] = Line("Early", t0 + Seconds(1), t0 + Seconds(3)) +
+                       Line("Late", t0 + Seconds(3), t0 + Seconds(5));
+  own.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Advance(3));
+  EXPECT_EQ(slow.order, (std::vector<std::string>{"start Early", "stop Early", "start Late"}));
+  own.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
+}
+
 TEST_F(EngineTest, AShortFileLeavesTheSchedulerDisabled) {
   files.files[kPath] = "123456789";
   engine.EnableScheduler(kPath);
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"There are no scheduled recordings"});
-  EXPECT_EQ(engine.flags.schedulerActive.load(), 0);
+  EXPECT_FALSE(engine.SchedulerActive());
   EXPECT_EQ(ui.Status(), "Scheduler is disabled");
   EXPECT_EQ(ui.focus.load(), 1009);
   EXPECT_EQ(sim.ThreadsStarted(), 0);
@@ -242,6 +312,36 @@ TEST_F(EngineTest, ADailyWindowAcrossMidnightStartsEveryDay) {
   EXPECT_EQ(requests[0].at, now + Seconds(2));
   nightly.DisableScheduler();
   ASSERT_TRUE(night.Advance(1));
+}
+
+// The real link behind the engine: every start text is built from its own entry.
+TEST_F(EngineTest, EntriesOpeningInTheSameSecondEachSendTheirOwnLength) {
+  FakeRecorderWindows windows;
+  windows.open = {"Lumora"};
+  LinkState link("Lumora");
+  RecorderControl control(link, windows, host, false);
+  Engine linked(sim, host, files, ui, control, options);
+  // 25 hours among them: the length, not the time of day the window ends at.
+  const int64_t lengths[] = {1, 7, 59, 3600, 25 * 3600, 5400, 2, 86399};
+  std::string schedule;
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    const std::string name = "E" + std::to_string(i);
+    schedule += Line(name, t0 + Seconds(2), t0 + Seconds(2 + lengths[i]));
+    expected.push_back("start 42 utf-16 " + name + " pos: 100,100,600,500 url: http://x/" + name +
+                       " pro: player sec: " + std::to_string(lengths[i]));
+  }
+  files.files[kPath] = schedule;
+  linked.EnableScheduler(kPath);
+  ASSERT_TRUE(sim.Advance(2));
+  std::vector<std::string> starts;
+  for (const auto& call : windows.Calls()) {
+    if (call.rfind("start ", 0) == 0) starts.push_back(call);
+  }
+  std::sort(starts.begin(), starts.end());
+  EXPECT_EQ(starts, expected);  // E0..E7 sort as they were written
+  linked.DisableScheduler();
+  ASSERT_TRUE(sim.Advance(1));
 }
 
 // The pass itself: which lines it examines and when a line is armed again.

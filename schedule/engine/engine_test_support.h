@@ -3,6 +3,7 @@
 // every request with the simulated time it arrived.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -79,8 +80,11 @@ class RecordingUi final : public EngineUi {
     filled.push_back(entry.timeName);
   }
   void PlainMessage(const std::string& text) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    plain.push_back(text);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      plain.push_back(text);
+    }
+    if (whileShown) whileShown();
   }
   std::string Status() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -90,7 +94,13 @@ class RecordingUi final : public EngineUi {
     std::lock_guard<std::mutex> lock(mutex_);
     return filled;
   }
+  std::vector<std::string> Plain() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return plain;
+  }
   std::atomic<int> focus{0};
+  // Runs while a plain message is shown, as the user's other clicks would.
+  std::function<void()> whileShown;
 
  private:
   std::mutex mutex_;

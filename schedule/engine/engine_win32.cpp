@@ -6,6 +6,8 @@
 #include <mmsystem.h>
 #include <process.h>
 
+#include "time_text_win32.h"
+
 namespace ormidal {
 namespace {
 
@@ -64,12 +66,13 @@ std::unique_ptr<Waiter> Win32EngineSystem::NewWaiter() { return std::make_unique
 // The C runtime's threads, not std::thread: in the 64-bit MinGW runtime a
 // detached std::thread can race its own start and run without its argument
 // (seen as a crash under Wine, once in a few thousand starts).
-void Win32EngineSystem::StartThread(std::function<void()> body) {
+bool Win32EngineSystem::StartThread(std::function<void()> body) {
   auto task = std::make_unique<std::function<void()>>(std::move(body));
   const uintptr_t thread = _beginthreadex(nullptr, 0, &RunDetached, task.get(), 0, nullptr);
-  if (thread == 0) return;
+  if (thread == 0) return false;
   task.release();  // the thread owns it now
   CloseHandle(reinterpret_cast<HANDLE>(thread));
+  return true;
 }
 
 }  // namespace ormidal

@@ -34,7 +34,7 @@ TEST(Win32EngineSystem, ThreadsRunDetached) {
   Win32EngineSystem system;
   // Shared, so a thread that starts late never touches a finished test's stack.
   auto ran = std::make_shared<std::atomic<int>>(0);
-  for (int i = 0; i < 5; ++i) system.StartThread([ran] { ++*ran; });
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(system.StartThread([ran] { ++*ran; }));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (ran->load() < 5 && std::chrono::steady_clock::now() < deadline) {
     Sleep(10);

@@ -49,8 +49,9 @@ FileTime SimulatedSystem::Now() {
 
 std::unique_ptr<Waiter> SimulatedSystem::NewWaiter() { return std::make_unique<SimWaiter>(*this); }
 
-void SimulatedSystem::StartThread(std::function<void()> body) {
+bool SimulatedSystem::StartThread(std::function<void()> body) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (started_ >= refusedFrom_) return false;
   ++busy_;
   ++alive_;
   ++started_;
@@ -62,6 +63,7 @@ void SimulatedSystem::StartThread(std::function<void()> body) {
     --alive_;
     changed_.notify_all();
   });
+  return true;
 }
 
 bool SimulatedSystem::Settle(std::chrono::milliseconds timeout) {
@@ -83,6 +85,11 @@ bool SimulatedSystem::Advance(int seconds) {
     if (!Settle()) return false;
   }
   return true;
+}
+
+void SimulatedSystem::RefuseThreadsFrom(int started) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refusedFrom_ = started;
 }
 
 int SimulatedSystem::ThreadsStarted() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -24,13 +25,15 @@ class SimulatedSystem final : public EngineSystem {
 
   CalendarRecord LocalTime() override;
   std::unique_ptr<Waiter> NewWaiter() override;
-  void StartThread(std::function<void()> body) override;
+  bool StartThread(std::function<void()> body) override;
 
   // Waits (bounded) until every engine thread waits or has ended; false on time-out.
   bool Settle(std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Moves the clock on by whole seconds, settling after each.
   bool Advance(int seconds = 1);
   FileTime Now();
+  // Every thread start from then on fails, as when the system has no room for one.
+  void RefuseThreadsFrom(int started);
   int ThreadsStarted();
   int ThreadsRunning();  // started and not yet ended
 
@@ -44,6 +47,7 @@ class SimulatedSystem final : public EngineSystem {
   int waiting_ = 0;
   int alive_ = 0;   // threads not yet ended
   int started_ = 0;
+  int refusedFrom_ = INT_MAX;
   bool shutdown_ = false;
   std::vector<std::thread> threads_;
 };

@@ -1,11 +1,14 @@
 #include "recorder_link.h"
 
+#include <algorithm>
+
 #include "text.h"
 
 namespace ormidal {
 
-std::string StartText(const ScheduleEntry& entry, std::string_view durationText) {
-  const uint32_t seconds = static_cast<uint32_t>(DurationSeconds(durationText));
+std::string StartText(const ScheduleEntry& entry) {
+  const int64_t length = TimeDifference(entry.endTime, entry.startTime) / int64_t{kTicksPerSecond};
+  const auto seconds = static_cast<uint32_t>(std::clamp<int64_t>(length, 0, UINT32_MAX));
   const std::string text = entry.timeName + " pos: " + entry.timePos + " url: " + entry.timeUrl +
                            " pro: " + entry.timeProg + " sec: " + std::to_string(seconds);
   return fw::Clip(text, kStartTextLimit);
@@ -22,16 +25,6 @@ std::string LinkState::RequestWindowName() {
   return windowName_;
 }
 
-std::string LinkState::DurationText() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return durationText_;
-}
-
-void LinkState::SetDurationText(std::string text) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  durationText_ = std::move(text);
-}
-
 void RecorderControl::ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
                                       int32_t request) {
   if (entry->failed.load() != 0) return;
@@ -43,7 +36,7 @@ void RecorderControl::ControlRecorder(const std::shared_ptr<ScheduleEntry>& entr
       host_.SchedulerMessage("No recording program is running. Recording canceled.", kMessageOk);
       return;
     }
-    const std::string text = StartText(*entry, state_.DurationText());
+    const std::string text = StartText(*entry);
     windows_.Restore(window);
     windows_.LowerMainWindow();
     windows_.SendStart(window, text, audioMode_);

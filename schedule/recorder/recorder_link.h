@@ -23,8 +23,9 @@ constexpr char kDefaultWindowName[] = "Lumora";
 // Where the maker's help pages live.
 constexpr char kHelpSite[] = "https://www.fendrel.example/";
 
-// "%s pos: %s url: %s pro: %s sec: %u", cut at 999 characters.
-std::string StartText(const ScheduleEntry& entry, std::string_view durationText);
+// "%s pos: %s url: %s pro: %s sec: %u" with the entry's own length (end minus
+// start), cut at 999 characters.
+std::string StartText(const ScheduleEntry& entry);
 
 // The recording program's window as the scheduler sees it. Handles are opaque.
 class RecorderWindows {
@@ -33,28 +34,25 @@ class RecorderWindows {
   virtual ~RecorderWindows() = default;
   virtual Handle Find(const std::string& title) = 0;  // 0 when there is none
   virtual void Restore(Handle window) = 0;
-  // Puts the scheduler's main window at the bottom and minimizes it.
+  // Puts the scheduler's main window at the bottom and minimizes it, without
+  // waiting for that window's own thread.
   virtual void LowerMainWindow() = 0;
   // WM_COPYDATA 707: UTF-16 of the text, or the 8-bit text itself in audio mode.
   virtual void SendStart(Handle window, const std::string& text, bool audioMode) = 0;
   virtual void PostStop(Handle window) = 0;
 };
 
-// The values that request threads and the user interface share.
+// The recording program's title, shared by request threads and the user interface.
 class LinkState {
  public:
-  LinkState(std::string windowName, std::string durationText)
-      : windowName_(std::move(windowName)), durationText_(std::move(durationText)) {}
+  explicit LinkState(std::string windowName) : windowName_(std::move(windowName)) {}
   std::string WindowName() const;
   // The title the requests use: an empty one becomes "Lumora" for good.
   std::string RequestWindowName();
-  std::string DurationText() const;
-  void SetDurationText(std::string text);
 
  private:
   mutable std::mutex mutex_;
   std::string windowName_;
-  std::string durationText_;
 };
 
 // Carries out one start or stop request (the engine's ControlRecorder).

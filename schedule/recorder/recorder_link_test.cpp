@@ -2,59 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <vector>
 
 #include "fake_host.h"
+#include "fake_recorder_windows.h"
 
 namespace ormidal {
 namespace {
 
-class FakeWindows final : public RecorderWindows {
- public:
-  Handle Find(const std::string& title) override {
-    searched.push_back(title);
-    return open.count(title) ? 42 : 0;
-  }
-  void Restore(Handle window) override { calls.push_back("restore " + std::to_string(window)); }
-  void LowerMainWindow() override { calls.push_back("lower main"); }
-  void SendStart(Handle window, const std::string& text, bool audioMode) override {
-    calls.push_back("start " + std::to_string(window) + (audioMode ? " 8-bit " : " utf-16 ") + text);
-  }
-  void PostStop(Handle window) override { calls.push_back("stop " + std::to_string(window)); }
+using FakeWindows = FakeRecorderWindows;
 
-  std::set<std::string> open;
-  std::vector<std::string> searched;
-  std::vector<std::string> calls;
-};
-
-std::shared_ptr<ScheduleEntry> Entry(const std::string& pos = "100,100,600,500") {
+std::shared_ptr<ScheduleEntry> Entry(const std::string& pos = "100,100,600,500",
+                                     int64_t seconds = 10) {
   auto e = std::make_shared<ScheduleEntry>();
   e->timeName = "Concert";
   e->timeUrl = "C:\\clips\\a.asx";
   e->timeProg = "player";
   e->timePos = pos;
+  e->startTime = GetFileTime("Jan 05,2026 10:00:00 PM");
+  e->endTime = e->startTime + static_cast<FileTime>(seconds) * kTicksPerSecond;
   return e;
 }
 
-TEST(StartText, CarriesTheEntryAndTheDurationInSeconds) {
-  EXPECT_EQ(StartText(*Entry(), "01:30:00"),
+TEST(StartText, CarriesTheEntryAndItsOwnLengthInSeconds) {
+  EXPECT_EQ(StartText(*Entry("100,100,600,500", 5400)),
             "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 5400");
-  EXPECT_EQ(StartText(*Entry(""), "00:00:05"), "Concert pos:  url: C:\\clips\\a.asx pro: player sec: 5");
-  EXPECT_EQ(StartText(*Entry(), "90:00"),
-            "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 4294967295");
-  EXPECT_EQ(StartText(*Entry(), ""),
-            "Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 4294967295");
+  EXPECT_EQ(StartText(*Entry("", 5)), "Concert pos:  url: C:\\clips\\a.asx pro: player sec: 5");
+  EXPECT_EQ(StartText(*Entry("1,2,3,4", 100 * 3600)),
+            "Concert pos: 1,2,3,4 url: C:\\clips\\a.asx pro: player sec: 360000");
   auto huge = Entry();
   huge->timeUrl = std::string(4499, 'u');
-  EXPECT_EQ(StartText(*huge, "00:00:01").size(), kStartTextLimit);
+  EXPECT_EQ(StartText(*huge).size(), kStartTextLimit);
 }
 
 TEST(ControlRecorder, StartRestoresLowersAndSendsInTheModesForm) {
   FakeWindows windows;
   FakeHost host;
   windows.open = {"Lumora"};
-  LinkState state("Lumora", "00:00:10");
+  LinkState state("Lumora");
   RecorderControl control(state, windows, host, false);
   auto entry = Entry();
   entry->task = kTaskStart;
@@ -78,7 +63,7 @@ TEST(ControlRecorder, StartRestoresLowersAndSendsInTheModesForm) {
 TEST(ControlRecorder, AMissingWindowCancelsTheEntryAndItsStop) {
   FakeWindows windows;
   FakeHost host;
-  LinkState state("Vantor", "00:00:10");
+  LinkState state("Vantor");
   RecorderControl control(state, windows, host, false);
   auto entry = Entry();
   control.ControlRecorder(entry, kTaskStart);
@@ -98,7 +83,7 @@ TEST(ControlRecorder, AMissingWindowCancelsTheEntryAndItsStop) {
 TEST(PresenceWatch, AnEmptyTitleIsPresentUntilARequestNamesLumora) {
   FakeWindows windows;
   FakeHost host;
-  LinkState state("", "");
+  LinkState state("");
   EXPECT_FALSE(RecordingProgramGone(state, windows));
   EXPECT_TRUE(windows.searched.empty());
   RecorderControl control(state, windows, host, false);

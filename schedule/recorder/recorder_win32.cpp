@@ -21,8 +21,10 @@ RecorderWindows::Handle Win32RecorderWindows::Find(const std::string& title) {
 void Win32RecorderWindows::Restore(Handle window) { ShowWindow(AsWindow(window), SW_RESTORE); }
 
 void Win32RecorderWindows::LowerMainWindow() {
-  SetWindowPos(mainWindow_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ShowWindow(mainWindow_, SW_MINIMIZE);
+  // Handed to the main window's own thread, in this order: the start request
+  // does not wait for it, nor for a fill of the dialog that thread may be busy with.
+  SetWindowPos(mainWindow_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+  ShowWindowAsync(mainWindow_, SW_MINIMIZE);
 }
 
 void Win32RecorderWindows::SendStart(Handle window, const std::string& text, bool audioMode) {

@@ -21,8 +21,6 @@ void AppEngineUi::FocusDisableButton() {
 }
 
 void AppEngineUi::FillFromEntry(const ScheduleEntry& entry) {
-  // The start request that follows carries the entry's own length.
-  link_.SetDurationText(DurationFromDifference(TimeDifference(entry.endTime, entry.startTime)));
   if (TimerDlg* dialog = dialog_.load()) dialog->FillFromEntry(entry);
 }
 

@@ -5,7 +5,6 @@
 #include <atomic>
 
 #include "engine.h"
-#include "recorder_link.h"
 
 namespace ormidal {
 
@@ -13,7 +12,6 @@ class TimerDlg;
 
 class AppEngineUi final : public EngineUi {
  public:
-  explicit AppEngineUi(LinkState& link) : link_(link) {}
   // The Schedule Recordings dialog, once it exists.
   void SetDialog(TimerDlg* dialog) { dialog_ = dialog; }
   void SetStatus(const std::string& text) override;
@@ -23,7 +21,6 @@ class AppEngineUi final : public EngineUi {
   void PlainMessage(const std::string& text) override;
 
  private:
-  LinkState& link_;
   std::atomic<TimerDlg*> dialog_{nullptr};
 };
 

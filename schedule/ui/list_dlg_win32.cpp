@@ -27,9 +27,9 @@ const LVITEMA kUnselect = [] {
   return item;
 }();
 
+// The pass keeps its read errors to itself, so a list reading has none of the engine's to clear.
 EditSeams SeamsOf(Ormidal& app) {
-  return EditSeams{app.files, app.host, [&app] { app.engine->DisableScheduler(); },
-                   &app.engine->flags.readError};
+  return EditSeams{app.files, app.host, [&app] { app.engine->DisableScheduler(); }};
 }
 
 }  // namespace
@@ -238,7 +238,7 @@ void DestroyEventsList(Ormidal& app) {
 
 void CloseEventsList(Ormidal& app) {
   if (app.listDlg == nullptr) return;
-  if (app.engine->flags.stopRequested.load() != 0 && !app.enableDeclined &&
+  if (app.engine->StopRequested() && !app.enableDeclined &&
       app.host.SchedulerMessage("Scheduler is disabled. Enable scheduler now?", kMessageYesNo) ==
           kAnswerYes) {
     app.engine->EnableScheduler(app.Main()->SchedulePathText());

@@ -3,5 +3,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   static ormidal::Ormidal app;
-  return app.Run(instance);
+  // Never returns: returning would destroy app under threads that still use it.
+  ExitProcess(static_cast<UINT>(app.Run(instance)));
 }

@@ -4,6 +4,7 @@
 #include "ormidal_app_win32.h"
 #include "schedule_file.h"
 #include "text.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
@@ -45,16 +46,16 @@ void MainWindow::OnTimer() {
     } else {
       app_.timerDlg.reset();
     }
-    if (app_.engine->flags.schedulerActive.load() == 0) return;
+    if (!app_.engine->SchedulerActive()) return;
     app_.engine->EnableScheduler(schedulePath_);
     if (app_.options.minimizeAtStart) {
       ShowWindow(Handle(), SW_MINIMIZE);
       app_.options.minimizeAtStart = false;
     }
   }
-  if (app_.engine->flags.schedulerActive.load() != 0 && app_.timerDlg != nullptr) {
-    app_.timerDlg->SetStatus(app_.engine->slots.Any() ? "Scheduler is active counting..."
-                                                      : "Scheduler is active waiting...");
+  if (app_.engine->SchedulerActive() && app_.timerDlg != nullptr) {
+    app_.timerDlg->SetStatus(app_.engine->AnySlotArmed() ? "Scheduler is active counting..."
+                                                         : "Scheduler is active waiting...");
   }
 }
 
@@ -65,6 +66,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message == WM_TIMER && wParam == kTickTimer) {
     OnTimer();
+    return 0;
+  }
+  // The engine's threads use the application's objects to the end: the
+  // process ends at once, as the dialog's close ends it.
+  if (message == WM_CLOSE) {
+    app_.host.EndProcess();
     return 0;
   }
   return fw::FrameWindow::HandleMessage(message, wParam, lParam);

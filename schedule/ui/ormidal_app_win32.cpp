@@ -33,12 +33,12 @@ bool Ormidal::StartApplication() {
   ShowWindow(mainWindow_->Handle(), SW_HIDE);
   SetMainWindow(mainWindow_->Handle());
 
-  link = std::make_unique<LinkState>(options.windowName, options.durationText);
+  link = std::make_unique<LinkState>(options.windowName);
   recorderWindows =
       std::make_unique<Win32RecorderWindows>(mainWindow_->Handle(), scheduleRegisteredMessage);
   recorderControl =
       std::make_unique<RecorderControl>(*link, *recorderWindows, host, options.audioMode);
-  engineUi = std::make_unique<AppEngineUi>(*link);
+  engineUi = std::make_unique<AppEngineUi>();
   engine = std::make_unique<Engine>(engineSystem, host, files, *engineUi, *recorderControl, options);
   return true;
 }

@@ -14,7 +14,7 @@
 #include "schedule_edit.h"
 #include "timer_dlg_win32.h"
 #include "schedule_file.h"
-#include "scheduler_host_win32.h"
+#include "host_win32.h"
 #include "window_win32.h"
 
 namespace ormidal {

@@ -11,6 +11,7 @@
 #include "ormidal_app_win32.h"
 #include "recorder_win32.h"
 #include "resource.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
@@ -34,7 +35,7 @@ bool TimerDlg::OnInitDialog() {
   SetText(IDC_FILE_NAME, app_.currentEntry.timeName);
   SetText(IDC_WINDOW_POSITION, app_.currentEntry.timePos);
   CheckDlgButton(Handle(), IDC_ONCE, BST_CHECKED);
-  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.link->DurationText());
+  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.options.durationText);
   SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowTextA(Handle(), ("Schedule " + app_.options.windowName + " Recordings...").c_str());
   BringWindowToTop(Handle());
@@ -112,7 +113,7 @@ void TimerDlg::ShowStart(FileTime start) {
 
 void TimerDlg::FillFromCurrentEntry() {
   const CurrentEntry& e = app_.currentEntry;
-  app_.engine->flags.stopRequested.store(1);
+  app_.engine->DisableScheduler();
   SetStatus("Scheduller is disabled");
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
@@ -172,7 +173,7 @@ void TimerDlg::SaveSchedule() {
 }
 
 void TimerDlg::EnableButton() {
-  if (app_.engine->flags.schedulerActive.load() != 0) {
+  if (app_.engine->SchedulerActive()) {
     if (app_.host.SchedulerMessage(
             "Scheduler is currently active. Would you like to stop the scheduler now?",
             kMessageYesNo) == kAnswerYes) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "schedule_entry.h"
 #include "timer_dlg_logic.h"
 #include "window_win32.h"
 

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-#include "engine_win32.h"
-#include "time_text.h"
+#include "time_text_win32.h"
 
 namespace e2e {
 

@@ -295,15 +295,19 @@ bool ClockIsRecent(const std::string& shown) {
 
 using e2e::LocalNow;
 
+// A line whose window is open now, with the given position.
+std::string OpenLine(const std::string& position) {
+  const ormidal::FileTime now = LocalNow();
+  const ormidal::FileTime minute = 60 * ormidal::kTicksPerSecond;
+  return "Now URL: http://tv/live START: " + ormidal::FileTimeToText(now - minute) +
+         " END: " + ormidal::FileTimeToText(now + 10 * minute) +
+         " REPEAT: Once PROG: Player WND: " + position + "\r\n";
+}
+
 TEST(ScheduleDialog, ClockAndStatusLineFollowTheScheduler) {
   e2e::RecordingProgram recorder("Lumora");
   // A recording whose window is open now keeps one line counting.
-  const ormidal::FileTime now = LocalNow();
-  const ormidal::FileTime minute = 60 * ormidal::kTicksPerSecond;
-  Scheduler s("ormidal_dialog_status", "Lumora",
-              "Now URL: http://tv/live START: " + ormidal::FileTimeToText(now - minute) +
-                  " END: " + ormidal::FileTimeToText(now + 10 * minute) +
-                  " REPEAT: Once PROG: Player WND: 100,100,600,500\r\n");
+  Scheduler s("ormidal_dialog_status", "Lumora", OpenLine("100,100,600,500"));
   HWND dialog = s.Dialog();
   ASSERT_NE(dialog, nullptr);
 
@@ -334,6 +338,34 @@ TEST(ScheduleDialog, ClockAndStatusLineFollowTheScheduler) {
   e2e::Click(dialog, kEnable);
   EXPECT_EQ(s.Answer(IDYES), "Scheduler is currently active. Would you like to stop the scheduler now?");
   EXPECT_TRUE(s.WaitStatus("Scheduler is disabled")) << s.Status();
+}
+
+TEST(ScheduleDialog, AnEngineStoppedByARejectedPositionShowsDisabledAndEnableAsksNothing) {
+  e2e::RecordingProgram recorder("Lumora");
+  Scheduler s("ormidal_dialog_position", "Lumora", OpenLine("600,100,100,500"));
+  ASSERT_NE(s.Dialog(), nullptr);
+  EXPECT_EQ(s.Answer(IDOK, 10s), "Error in window position. Cannot continue");
+  EXPECT_TRUE(s.WaitStatus("Scheduler is disabled")) << s.Status();
+  EXPECT_FALSE(e2e::WaitFor([&] { return s.Status() != "Scheduler is disabled"; }, 1500ms))
+      << "the timer wrote " << s.Status() << " while stopped";
+  // Enable starts it again at once, and it meets the same line.
+  e2e::Click(s.Dialog(), kEnable);
+  EXPECT_EQ(s.Answer(IDOK), "Error in window position. Cannot continue");
+  EXPECT_EQ(recorder.Count(true), 0);
+}
+
+TEST(ScheduleDialog, ClosingTheMainWindowWhileARecordingRunsEndsWithCodeZero) {
+  e2e::RecordingProgram recorder("Lumora");
+  Scheduler s("ormidal_dialog_main_close", "Lumora", OpenLine("100,100,600,500"));
+  ASSERT_NE(s.Dialog(), nullptr);
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 10s));
+  HWND main = e2e::FindProcessWindow(s.process.Id(), nullptr, "Schedule Lumora Recordings");
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(s.process.WaitExit(code, 5s));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(recorder.Count(false), 0);
 }
 
 TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogCloses) {

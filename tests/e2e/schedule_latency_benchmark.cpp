@@ -1,7 +1,9 @@
 // Latency of Ormidal.exe's start and stop requests under Wine: this program is
-// the recording program, schedules back-to-back windows a few seconds ahead
-// and measures how long after each whole second of opening or closing the
-// request reaches its window. Run by ./run bench, not by ctest.
+// the recording program, schedules overlapping windows a few seconds ahead
+// (2 s each, one opening every second, so that in most seconds one window
+// closes as another opens) and measures how long after each whole second of
+// opening or closing the request reaches its window, and whether the stop of
+// such a second comes before its start. Run by ./run bench, not by ctest.
 //   ormidal_latency_benchmark DIST_FOLDER [WINDOWS]
 #include <windows.h>
 
@@ -20,9 +22,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kDefaultWindows = 50;
+constexpr int kDefaultWindows = 20;
 constexpr int kLeadSeconds = 5;  // Wine start-up and the scheduler's first tick
-constexpr int kGapSeconds = 1;
+constexpr int kLengthSeconds = 2;
 constexpr double kMedianGoalMs = 20;
 constexpr double kWorstGoalMs = 100;
 
@@ -39,6 +41,8 @@ struct Window {
   ormidal::FileTime end = 0;
   double startLatency = -1e9;  // unset until its request arrives
   double stopLatency = -1e9;
+  std::size_t startIndex = 0;  // place among all requests received
+  std::size_t stopIndex = 0;
 };
 
 // The file name at the head of a UTF-16 start text.
@@ -93,18 +97,19 @@ int main(int argc, char** argv) {
       Window w;
       w.name = "W" + std::to_string(100 + i).substr(1);
       w.start = at;
-      w.end = at + Seconds(1 + i % 2);  // 1 and 2 seconds in turn
-      at = w.end + Seconds(kGapSeconds);
+      w.end = at + Seconds(kLengthSeconds);
+      at += Seconds(1);
       schedule << w.name << " URL: http://tv/live START: " << ormidal::FileTimeToText(w.start)
                << " END: " << ormidal::FileTimeToText(w.end)
                << " REPEAT: Once PROG: Player WND: 100,100,600,500\r\n";
       windows.push_back(w);
     }
   }
-  const int lastSecond = static_cast<int>((at - ToFileTime(now, false)) / ormidal::kTicksPerSecond);
-  std::printf("%d windows of 1 and 2 s with %d s gaps, the first opening in %d s, the last "
+  const int lastSecond = static_cast<int>((windows.back().end - ToFileTime(now, false)) /
+                                         ormidal::kTicksPerSecond);
+  std::printf("%d windows of %d s, one opening every second, the first in %d s, the last "
               "closing in %d s\n",
-              windowCount, kGapSeconds, kLeadSeconds, lastSecond - kGapSeconds);
+              windowCount, kLengthSeconds, kLeadSeconds, lastSecond);
   std::fflush(stdout);
 
   e2e::Process scheduler;
@@ -120,7 +125,9 @@ int main(int argc, char** argv) {
   for (auto& w : windows) byName[w.name] = &w;
   std::size_t nextStop = 0;
   int unexpected = 0;
-  for (const auto& r : recorder.Requests()) {
+  const auto received = recorder.Requests();
+  for (std::size_t index = 0; index < received.size(); ++index) {
+    const auto& r = received[index];
     const ormidal::FileTime arrival = ToFileTime(r.at, true);
     if (r.start) {
       const auto found = byName.find(NameOf(r.bytes));
@@ -129,10 +136,12 @@ int main(int argc, char** argv) {
         continue;
       }
       found->second->startLatency = MillisecondsBetween(found->second->start, arrival);
+      found->second->startIndex = index;
     } else if (nextStop < windows.size()) {
       // Stop requests carry no name; they come in the order the windows close.
       Window& w = windows[nextStop++];
       w.stopLatency = MillisecondsBetween(w.end, arrival);
+      w.stopIndex = index;
     } else {
       ++unexpected;
     }
@@ -149,12 +158,33 @@ int main(int argc, char** argv) {
     if (started) starts.push_back(w.startLatency), all.push_back(w.startLatency);
     if (stopped) stops.push_back(w.stopLatency), all.push_back(w.stopLatency);
   }
+  // In the second where window i closes, window i + kLengthSeconds opens.
+  int stopFirst = 0, startFirst = 0;
+  std::vector<double> gaps;
+  for (std::size_t i = 0; i + kLengthSeconds < windows.size(); ++i) {
+    const Window& closing = windows[i];
+    const Window& opening = windows[i + kLengthSeconds];
+    if (closing.stopLatency <= -1e9 || opening.startLatency <= -1e9) continue;
+    if (closing.stopIndex < opening.startIndex) {
+      ++stopFirst;
+      gaps.push_back(opening.startLatency - closing.stopLatency);
+    } else {
+      ++startFirst;
+    }
+  }
+  std::printf("\nseconds with a stop and a start: stop first in %d, start first in %d   %s\n",
+              stopFirst, startFirst, startFirst == 0 ? "order kept" : "order BROKEN");
+  if (!gaps.empty()) {
+    const Summary g = Summarize(gaps);
+    std::printf("the start after the stop of its second: median %.1f ms, least %.1f ms\n",
+                g.median, *std::min_element(gaps.begin(), gaps.end()));
+  }
   std::printf("\n");
   if (!starts.empty()) PrintSummary("start requests", starts);
   if (!stops.empty()) PrintSummary("stop requests", stops);
   if (!all.empty()) PrintSummary("all requests", all);
   const bool complete = allStopped && starts.size() == windows.size() &&
-                        stops.size() == windows.size() && unexpected == 0;
+                        stops.size() == windows.size() && unexpected == 0 && startFirst == 0;
   if (!complete) {
     std::printf("incomplete: %zu of %d start and %zu of %d stop requests, %d unexpected\n",
                 starts.size(), windowCount, stops.size(), windowCount, unexpected);

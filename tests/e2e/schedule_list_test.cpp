@@ -229,7 +229,7 @@ TEST(EventsList, ChangeFillsTheDialogWithTheTopmostSelectedRow) {
   EXPECT_EQ(e2e::ControlText(run.dialog, kUrl), "http://tv/b");
   EXPECT_EQ(e2e::ControlText(run.dialog, kProgramName), "Browser");
   EXPECT_EQ(e2e::ControlText(run.dialog, kWindowPosition), "10,20,300,400");
-  EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "01:00:00");
+  EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "25:00:00");
   SYSTEMTIME date{}, time{};
   ASSERT_TRUE(e2e::GetCalendarDate(GetDlgItem(run.dialog, kCalendar), date));
   ASSERT_TRUE(e2e::GetPickerTime(GetDlgItem(run.dialog, kStartTime), time));
@@ -251,17 +251,35 @@ TEST(EventsList, ChangeFillsTheDialogWithTheTopmostSelectedRow) {
   EXPECT_EQ(run.File(), kBeta + kGamma);
   EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 2);
 
-  // A Yes to the question enables the scheduler; the fill stops it again,
-  // and the running scheduler takes the status line back.
+  // A Yes to the question enables the scheduler; the fill disables it again,
+  // and the status line keeps saying so.
   ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {1}));
   ListRun::Command(list, kChange);
   EXPECT_EQ(run.Answer(IDYES), kEnableQuestion);
   EXPECT_TRUE(run.ListGone());
-  EXPECT_TRUE(e2e::WaitFor([&] { return run.Status().rfind("Scheduler is active ", 0) == 0; }, 5s))
+  EXPECT_TRUE(e2e::WaitFor([&] { return run.Status() == "Scheduller is disabled"; }, 5s))
+      << run.Status();
+  EXPECT_FALSE(e2e::WaitFor([&] { return run.Status() != "Scheduller is disabled"; }, 1500ms))
       << run.Status();
   EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Gamma");
   EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "00:45:30");
   EXPECT_TRUE(e2e::IsChecked(run.dialog, kDaily));
+}
+
+TEST(EventsList, AnEntryLongerThanADayChangedAndSavedAgainKeepsItsEnd) {
+  ListRun run("ormidal_list_long", kAlpha + kBeta + kGamma);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  run.Press(kDisable);
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {1}));
+  ListRun::Command(list, kChange);
+  EXPECT_EQ(run.Answer(IDNO), kEnableQuestion);
+  ASSERT_TRUE(e2e::WaitFor([&] { return e2e::ControlText(run.dialog, kFileName) == "Beta"; }, 5s));
+  EXPECT_EQ(e2e::ControlText(run.dialog, kDuration), "25:00:00");
+  e2e::Click(run.dialog, kSave);
+  EXPECT_EQ(run.Answer(IDNO), "Enable scheduler now?");
+  EXPECT_EQ(run.File(), kAlpha + kBeta + kGamma);
 }
 
 TEST(EventsList, DeleteAsksWithTheCountAndKeepsEveryOtherLine) {

@@ -1,5 +1,5 @@
 // Implements the message, process and file seams with Win32.
-#include "scheduler_host_win32.h"
+#include "host_win32.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// Win32 implementations of the scheduler core's seams.
+// The seams of host.h on Win32: message boxes, the end of the process and files.
 #pragma once
 
 #include "host.h"
