@@ -1,7 +1,6 @@
 // The Scheduled Events list reader, and a delete of some of its rows, over an
 // arbitrary schedule file. Input: one byte choosing the rows to delete (row i
 // when bit i mod 8 is set), then the file's bytes.
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -55,20 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string contents(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   MapFiles files;
-  FakeHost host;
   const std::string path = SchedulePath(kFolder);
   files.files[path] = contents;
-  std::atomic<int32_t> readError{1};
-  EditSeams seams{files, host, {}, &readError};
+  const ScheduleFolder folder{kFolder, files};
 
-  ScheduleList list;
-  CurrentEntry current;
-  const PendingSave none;
-  const ListLoad load = LoadScheduleList(kFolder, ListMode::kViewOnly, list, current, none, seams);
-  FUZZ_CHECK(load.read);
-  FUZZ_CHECK(load.save == SaveResult::kNothingPending);
-  FUZZ_CHECK(readError.load() == 0);
+  const EditOutcome load = LoadScheduleList(folder);
+  FUZZ_CHECK(load.result == EditResult::kRead && load.message.empty() && load.rows);
   FUZZ_CHECK(files.files[path] == contents);  // reading never writes
+  const ScheduleList& list = *load.rows;
   const std::size_t lines = LineCount(contents);
   CheckRows(list, lines);
 
@@ -80,18 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       doomedLines.insert(list.rows[i].lineNumber);
     }
   }
-  const ScheduleList before = list;
-  const DeleteResult deleted = DeleteEntryLines(kFolder, list, selected, current, seams);
-  FUZZ_CHECK(deleted == DeleteResult::kDeleted);
+  const EditOutcome deleted = DeleteEntryLines(folder, list, selected);
+  FUZZ_CHECK(deleted.result == EditResult::kDeleted && deleted.message.empty() && deleted.rows);
   FUZZ_CHECK(files.files.count(TemporaryPath(kFolder)) == 0);
   // Exactly the rows of the chosen lines are gone; every other row stays as it was.
   std::vector<const ListRow*> kept;
-  for (const ListRow& row : before.rows) {
+  for (const ListRow& row : list.rows) {
     if (doomedLines.count(row.lineNumber) == 0) kept.push_back(&row);
   }
-  FUZZ_CHECK(list.rows.size() == kept.size());
-  for (std::size_t i = 0; i < kept.size(); ++i) FUZZ_CHECK(SameFields(list.rows[i].fields, kept[i]->fields));
-  CheckRows(list, LineCount(files.files[path]));
+  const ScheduleList& after = *deleted.rows;
+  FUZZ_CHECK(after.rows.size() == kept.size());
+  for (std::size_t i = 0; i < kept.size(); ++i) FUZZ_CHECK(SameFields(after.rows[i].fields, kept[i]->fields));
+  CheckRows(after, LineCount(files.files[path]));
   FUZZ_CHECK(LineCount(files.files[path]) == lines - doomedLines.size());
   return 0;
 }

@@ -332,8 +332,7 @@ bool GetPickerTime(HWND picker, SYSTEMTIME& time) {
 
 int ListViewRows(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
 
-std::string ListViewText(HWND view, int row, int column) {
-  constexpr std::size_t kTextRoom = 8192;
+std::string ListViewText(HWND view, int row, int column, std::size_t kTextRoom) {
   RemoteBuffer remote(view, sizeof(LVITEMA) + kTextRoom);
   LVITEMA item{};
   item.iSubItem = column;

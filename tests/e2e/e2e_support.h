@@ -131,7 +131,8 @@ bool GetPickerTime(HWND picker, SYSTEMTIME& time);
 
 // Rows of a report list view of another process.
 int ListViewRows(HWND view);
-std::string ListViewText(HWND view, int row, int column);
+// The text of a cell as a caller with room characters of buffer gets it.
+std::string ListViewText(HWND view, int row, int column, std::size_t room = 8192);
 // Selects exactly the given rows.
 bool ListViewSelect(HWND view, const std::vector<int>& rows);
 

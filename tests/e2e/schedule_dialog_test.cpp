@@ -186,6 +186,14 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
             "time specified in Lumora Settings.");
   EXPECT_EQ(e2e::ControlText(dialog, kDuration), "01:00:00");
 
+  // Last of all: a text holding what separates the fields of a line.
+  s.Settings("Protocol: 0\r\n");
+  e2e::SetControlText(dialog, kFileName, "News START: at nine");
+  e2e::Click(dialog, kSave);
+  EXPECT_EQ(s.Answer(IDOK),
+            "The File Name contains \"START:\", which separates the fields of the scheduler file. "
+            "Cannot save data.");
+
   EXPECT_FALSE(s.MessageShown(300ms));
   EXPECT_EQ(s.EventsList(), nullptr);
   EXPECT_EQ(s.ScheduleFile(), kFutureLine);
