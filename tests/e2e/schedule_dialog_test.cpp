@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
-#include "e2e_support.h"
+#include "harness.h"
 #include "local_time.h"
 
 namespace {
@@ -43,7 +41,7 @@ class Scheduler {
                      const std::string& scheduleFile = kFutureLine)
       : folder_(folderName), title_("Schedule " + windowName + " Recordings...") {
     Settings("Protocol: 0\r\n");
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << scheduleFile;
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", scheduleFile);
     started_ = process.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w " + windowName +
                              " /dir \"" + folder_.Windows() + "\"");
   }
@@ -56,13 +54,10 @@ class Scheduler {
   }
   // The recording program's settings, read again by every save.
   void Settings(const std::string& text) {
-    std::ofstream(folder_.Path() / "settings.ini", std::ios::binary) << text;
+    e2e::WriteFileBytes(folder_.Path() / "settings.ini", text);
   }
   HWND EventsList() const { return e2e::FindProcessWindow(process.Id(), "#32770", "Scheduled Events"); }
-  std::string ScheduleFile() const {
-    std::ifstream in(folder_.Path() / "schedule.log", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string ScheduleFile() const { return e2e::ReadFileBytes(folder_.Path() / "schedule.log"); }
   // Text of the next message box, answered with id.
   std::string Answer(int id, std::chrono::milliseconds timeout = 5s) {
     HWND box = e2e::WaitMessageBox(process.Id(), kCaption, timeout);
@@ -346,8 +341,8 @@ TEST(ScheduleDialog, ClockAndStatusLineFollowTheScheduler) {
 
 TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogCloses) {
   // Independent schedulers side by side: one watches its own recording window.
-  e2e::TitledWindow lumora("Lumora");
-  auto vantor = std::make_unique<e2e::TitledWindow>("Vantor");
+  e2e::RecordingProgram lumora("Lumora");
+  auto vantor = std::make_unique<e2e::RecordingProgram>("Vantor");
   Scheduler watched("ormidal_dialog_watch", "Vantor");
   Scheduler closed("ormidal_dialog_close");
   Scheduler escaped("ormidal_dialog_escape");

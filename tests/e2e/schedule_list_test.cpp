@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include "e2e_support.h"  // windows.h before commctrl.h
+#include "harness.h"  // windows.h before commctrl.h
 
 #include <commctrl.h>
+
+#include "scoped_win32.h"
 
 namespace {
 
@@ -51,9 +51,9 @@ using Row = std::vector<std::string>;
 class ListRun {
  public:
   ListRun(const std::string& name, const std::string& schedule) : folder_(name) {
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << schedule;
+    Write(schedule);
     // Present and empty: a save then reads no DVD settings and says nothing.
-    std::ofstream(folder_.Path() / "settings.ini", std::ios::binary);
+    e2e::WriteFileBytes(folder_.Path() / "settings.ini", "");
   }
 
   void Start() {
@@ -68,15 +68,10 @@ class ListRun {
 
   DWORD Pid() const { return process_.Id(); }
   std::string Path() const { return folder_.Windows() + "\\schedule.log"; }
-  std::string File() const {
-    std::ifstream in(folder_.Path() / "schedule.log", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
+  std::string File() const { return e2e::ReadFileBytes(folder_.Path() / "schedule.log"); }
   // The file as another program leaves it.
   void Write(const std::string& bytes) const {
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << bytes;
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", bytes);
   }
 
   HWND List() const { return e2e::FindProcessWindow(Pid(), "#32770", "Scheduled Events"); }
@@ -128,7 +123,7 @@ class ListRun {
 
  private:
   e2e::TempFolder folder_;
-  e2e::TitledWindow recorder_{"Lumora"};
+  e2e::RecordingProgram recorder_{"Lumora"};
   e2e::Process process_;
 };
 
@@ -419,17 +414,20 @@ TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
 
   HWND pad = nullptr;
   EXPECT_TRUE(e2e::WaitFor(
-      [&] { return (pad = e2e::FindWindowWithTitlePart("schedule.log", run.Pid())) != nullptr; },
+      [&] {
+        const std::vector<HWND> pads = e2e::WindowsWithTitlePart("schedule.log", run.Pid());
+        pad = pads.empty() ? nullptr : pads.front();
+        return pad != nullptr;
+      },
       20s));
   if (pad != nullptr) {
     DWORD padId = 0;
     GetWindowThreadProcessId(pad, &padId);
-    HANDLE padProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, padId);
+    const fw::ScopedHandle padProcess(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, padId));
     PostMessageA(pad, WM_CLOSE, 0, 0);
-    if (padProcess != nullptr) {
-      EXPECT_EQ(WaitForSingleObject(padProcess, 10000), WAIT_OBJECT_0);
-      TerminateProcess(padProcess, 1);  // only when it did not close
-      CloseHandle(padProcess);
+    if (padProcess) {
+      EXPECT_EQ(WaitForSingleObject(padProcess.Get(), 10000), WAIT_OBJECT_0);
+      TerminateProcess(padProcess.Get(), 1);  // only when it did not close
     }
   }
   EXPECT_EQ(run.File(), kAlpha);
@@ -442,9 +440,9 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   const std::string cannot = "Cannot open the scheduler file " + run.Path() + ". Cannot save data.";
   HWND list = run.OpenList(kViewScheduler);
   ASSERT_NE(list, nullptr);
-  HANDLE held = CreateFileA(run.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  fw::ScopedHandle held(CreateFileA(run.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
 
   // A delete that cannot read the file says so; the scheduler is stopped.
   ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {0}));
@@ -474,7 +472,7 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   EXPECT_EQ(run.Answer(IDOK), cannot);
   EXPECT_TRUE(run.NoMessage(run.dialog));
   EXPECT_EQ(run.List(), nullptr);
-  CloseHandle(held);
+  held.Close();
   EXPECT_EQ(run.File(), kAlpha + kBeta);
 
   // A schedule file gone since start-up is made again, empty.
@@ -517,9 +515,10 @@ TEST(EventsList, ASaveIntoTheOpenListKeepsEveryLineAsTheFileHoldsItNow) {
 TEST(EventsList, ASaveOrDeleteThatCannotWriteTheFileIsToldAndAsksNothingMore) {
   ListRun run("ormidal_list_unwritable", kAlpha + kBeta);
   ASSERT_NO_FATAL_FAILURE(run.Start());
-  HANDLE held = CreateFileA(run.Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  fw::ScopedHandle held(CreateFileA(run.Path().c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
   const std::string cannot = "Cannot write the scheduler file " + run.Path() + " (";
 
   ASSERT_NO_FATAL_FAILURE(FillDialog(run.dialog, "Delta", "1,2,3,4", "00:30:00"));
@@ -542,7 +541,7 @@ TEST(EventsList, ASaveOrDeleteThatCannotWriteTheFileIsToldAndAsksNothingMore) {
   EXPECT_TRUE(told.ends_with("). Cannot delete data.")) << told;
   EXPECT_TRUE(run.NoMessage(list));
   EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 2);
-  CloseHandle(held);
+  held.Close();
   EXPECT_EQ(run.File(), kAlpha + kBeta);
 }
 

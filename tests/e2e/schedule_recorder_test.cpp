@@ -2,9 +2,7 @@
 // program and records every request that reaches its window.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "e2e_support.h"
+#include "harness.h"
 #include "local_time.h"
 
 namespace {
@@ -25,7 +23,7 @@ class SchedulerRun {
  public:
   SchedulerRun(const std::string& name, const std::string& line)
       : folder_(name) {
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << line;
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", line);
   }
   void Start(const std::string& windowName) {
     ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w " + windowName +
