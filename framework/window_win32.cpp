@@ -147,8 +147,23 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return self->OnInitDialog() ? TRUE : FALSE;
       case WM_COMMAND:
         if (self->HandleMessage(message, wParam, lParam, result)) return result;
+        if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED) {
+          self->OnClose();
+          return TRUE;
+        }
         self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return TRUE;
+      case WM_CLOSE:
+        self->OnClose();
+        return TRUE;
+      case WM_NOTIFY: {
+        // A dialog answers a notification through DWLP_MSGRESULT; its
+        // procedure's own result only says whether it was handled.
+        LRESULT answer = 0;
+        if (!self->OnNotify(*reinterpret_cast<NMHDR*>(lParam), answer)) return FALSE;
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, answer);
+        return TRUE;
+      }
       case WM_NCDESTROY:
         gModeless.erase(std::remove(gModeless.begin(), gModeless.end(), hwnd), gModeless.end());
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);

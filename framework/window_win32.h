@@ -85,6 +85,12 @@ class Dialog {
  protected:
   virtual bool OnInitDialog() { return true; }
   virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+  // The one way a dialog is closed: Escape, the button IDCANCEL and the
+  // system close (WM_CLOSE) all come here. By default the dialog is destroyed.
+  virtual void OnClose() { Destroy(); }
+  // A notification from a control; return true when handled, with result
+  // as the answer the control gets.
+  virtual bool OnNotify(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
   // Return true when handled; result then becomes the dialog's answer.
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
   // Called after the window is gone; the object may release itself here.

@@ -33,28 +33,24 @@ REGSAM ReadAccess(RegistryRoot root) {
 
 }  // namespace
 
-Win32ReloadSystem::~Win32ReloadSystem() { CloseLog(); }
-
 int32_t Win32ReloadSystem::ProbeKey(RegistryRoot root, const std::wstring& path) {
-  HKEY key = nullptr;
-  const LONG result = RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), &key);
-  if (result == ERROR_SUCCESS) RegCloseKey(key);
-  return static_cast<int32_t>(result);
+  fw::ScopedKey key;
+  return static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), key.Receive()));
 }
 
 RegistryText Win32ReloadSystem::ReadText(RegistryRoot root, const std::wstring& path,
                                          const std::wstring& valueName) {
   RegistryText out;
-  HKEY key = nullptr;
-  out.openResult = static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), &key));
+  fw::ScopedKey key;
+  out.openResult =
+      static_cast<int32_t>(RegOpenKeyExW(RootKey(root), path.c_str(), 0, ReadAccess(root), key.Receive()));
   if (out.openResult != ERROR_SUCCESS) return out;
   const StringValue value = ReadStringValue([&](unsigned char* data, uint32_t& size) {
     DWORD bytes = size;
-    const LONG result = RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, data, &bytes);
+    const LONG result = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, data, &bytes);
     size = bytes;
     return static_cast<int32_t>(result);
   });
-  RegCloseKey(key);
   out.readResult = value.result;
   out.text = value.text;
   return out;
@@ -132,40 +128,38 @@ std::string Win32ReloadSystem::WideToAnsi(std::wstring_view text) {
 int32_t Win32ReloadSystem::OpenLog(const std::wstring& path) {
   CloseLog();
   // Unbuffered writes: a WM_CLOSE that ends the process early loses nothing.
-  log_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log_ != INVALID_HANDLE_VALUE) return 0;
+  log_ = fw::ScopedHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (log_) return 0;
   const DWORD error = GetLastError();
   return static_cast<int32_t>(error != 0 ? error : ERROR_OPEN_FAILED);
 }
 
 void Win32ReloadSystem::WriteLog(std::string_view bytes) {
-  if (log_ == INVALID_HANDLE_VALUE) return;
+  if (!log_) return;
   while (!bytes.empty()) {
     DWORD written = 0;
-    if (!WriteFile(log_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) return;
+    if (!WriteFile(log_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0) return;
     bytes.remove_prefix(written);
   }
 }
 
-void Win32ReloadSystem::CloseLog() {
-  if (log_ == INVALID_HANDLE_VALUE) return;
-  CloseHandle(log_);
-  log_ = INVALID_HANDLE_VALUE;
-}
+void Win32ReloadSystem::CloseLog() { log_.Close(); }
 
 std::optional<std::string> Win32ReloadSystem::ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const fw::ScopedHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::nullopt;
   std::string bytes(maxBytes, '\0');
   std::size_t total = 0;
   while (total < maxBytes) {
     DWORD read = 0;
-    if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(maxBytes - total), &read, nullptr) || read == 0) break;
+    if (!ReadFile(file.Get(), bytes.data() + total, static_cast<DWORD>(maxBytes - total), &read, nullptr) ||
+        read == 0) {
+      break;
+    }
     total += read;
   }
-  CloseHandle(file);
   bytes.resize(total);
   return bytes;
 }
@@ -196,10 +190,8 @@ BatchStart Win32ReloadSystem::StartBatch(const std::wstring& verb, const std::ws
 }
 
 bool Win32ReloadSystem::WaitForBatch(BatchProcess process, uint32_t milliseconds) {
-  const HANDLE handle = reinterpret_cast<HANDLE>(process);
-  const bool ended = WaitForSingleObject(handle, milliseconds) == WAIT_OBJECT_0;
-  CloseHandle(handle);
-  return ended;
+  const fw::ScopedHandle handle(reinterpret_cast<HANDLE>(process));
+  return WaitForSingleObject(handle.Get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 int Win32ReloadSystem::ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "reload_system.h"
+#include "scoped_win32.h"
 
 namespace reload {
 
@@ -15,7 +16,6 @@ inline constexpr UINT_PTR kStartTimerId = 1;
 
 class Win32ReloadSystem : public ReloadSystem {
  public:
-  ~Win32ReloadSystem() override;
   // The window whose start timer KillStartTimer ends.
   void SetMainWindow(HWND window) { mainWindow_ = window; }
 
@@ -41,7 +41,7 @@ class Win32ReloadSystem : public ReloadSystem {
 
  private:
   HWND mainWindow_ = nullptr;
-  HANDLE log_ = INVALID_HANDLE_VALUE;
+  fw::ScopedHandle log_;
 };
 
 }  // namespace reload

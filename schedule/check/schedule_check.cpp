@@ -277,9 +277,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     }
   }
 
-  ScheduleList list;
-  CurrentEntry scratch;
-  ReadRows(contents, list, scratch);
+  const ScheduleList list = ReadRows(contents);
   for (const ListRow& row : list.rows) {
     const ListRow* first = RowReplacedBySave(list, row.fields.timeName);
     if (first->lineNumber == row.lineNumber) continue;

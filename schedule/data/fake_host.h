@@ -41,6 +41,7 @@ class FailingFiles : public FileSystem {
   std::unique_ptr<WritableFile> OpenForWrite(const std::string&) override { return nullptr; }
   bool Replace(const std::string&, const std::string&) override { return false; }
   bool Remove(const std::string&) override { return false; }
+  std::string ErrorText() override { return "No files here"; }
 };
 
 // Files held in a map, written straight through (as an unbuffered file would
@@ -89,6 +90,7 @@ class MapFiles : public FileSystem {
     log.push_back("remove " + path);
     return files.erase(path) != 0;
   }
+  std::string ErrorText() override { return "Step failed"; }
 
  private:
   class File : public WritableFile {

@@ -53,6 +53,9 @@ class FileSystem {
   // or a crash sees either the old or the new file, never a mix.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
   virtual bool Remove(const std::string& path) = 0;
+  // The system's words for why the last failed step on this thread failed,
+  // asked right after it; empty when there are none.
+  virtual std::string ErrorText() { return {}; }
 };
 
 // Opens the file for appending and closes it, so that it exists.
@@ -60,9 +63,10 @@ bool MakeFileExist(FileSystem& files, const std::string& path);
 
 // Gives path the new contents through temporaryPath: written, checked,
 // flushed and closed, then put in place. Whatever step fails, path keeps its
-// old bytes and the temporary file is removed.
+// old bytes, the temporary file is removed and whyNot (when given) gets the
+// system's words for the failure.
 bool ReplaceContents(FileSystem& files, const std::string& path, const std::string& temporaryPath,
-                     std::string_view contents);
+                     std::string_view contents, std::string* whyNot = nullptr);
 
 // A FileSystem over the C library, usable on every platform.
 FileSystem& PortableFileSystem();

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "scoped_win32.h"
+
 namespace ormidal {
 namespace {
 
@@ -13,12 +15,11 @@ constexpr UINT kMessageStyle = MB_TOPMOST | MB_TASKMODAL | MB_ICONEXCLAMATION;  
 constexpr int kSharingRetries = 20;  // another program may hold the file for a moment
 constexpr DWORD kSharingRetryMs = 50;
 
-HANDLE OpenWithRetry(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+fw::ScopedHandle OpenWithRetry(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
   for (int attempt = 0;; ++attempt) {
-    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
-        attempt == kSharingRetries) {
+    fw::ScopedHandle file(CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file || GetLastError() != ERROR_SHARING_VIOLATION || attempt == kSharingRetries) {
       return file;
     }
     Sleep(kSharingRetryMs);
@@ -38,36 +39,26 @@ bool ReadAll(HANDLE file, std::string& contents) {
 
 class Win32File final : public WritableFile {
  public:
-  explicit Win32File(HANDLE file) : file_(file) {}
-  ~Win32File() override {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  }
-  Win32File(const Win32File&) = delete;
-  Win32File& operator=(const Win32File&) = delete;
+  explicit Win32File(fw::ScopedHandle file) : file_(std::move(file)) {}
 
   bool Write(std::string_view bytes) override {
-    if (file_ == INVALID_HANDLE_VALUE) return false;
+    if (!file_) return false;
     while (!bytes.empty()) {
       const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kWriteChunk));
       DWORD written = 0;
-      if (!WriteFile(file_, bytes.data(), ask, &written, nullptr) || written == 0) return false;
+      if (!WriteFile(file_.Get(), bytes.data(), ask, &written, nullptr) || written == 0) return false;
       bytes.remove_prefix(written);
     }
     return true;
   }
   // NTFS journals only the metadata: without this a crash after the replace
   // could leave the new name on a file whose bytes never reached the disk.
-  bool Flush() override { return file_ != INVALID_HANDLE_VALUE && FlushFileBuffers(file_) != 0; }
-  bool Close() override {
-    if (file_ == INVALID_HANDLE_VALUE) return false;
-    const bool ok = CloseHandle(file_) != 0;
-    file_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
+  bool Flush() override { return file_ && FlushFileBuffers(file_.Get()) != 0; }
+  bool Close() override { return file_ && file_.Close(); }
 
  private:
   static constexpr std::size_t kWriteChunk = 1 << 20;
-  HANDLE file_;
+  fw::ScopedHandle file_;
 };
 
 }  // namespace
@@ -80,44 +71,33 @@ int Win32Host::SchedulerMessage(const std::string& text, int type) {
 void Win32Host::EndProcess() { ExitProcess(0); }
 
 FileSystem::Open Win32FileSystem::ReadOrCreate(const std::string& path, std::string& contents) {
-  HANDLE file = OpenWithRetry(path, GENERIC_READ, 0, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) return Open::kFailed;
-    file = OpenWithRetry(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
-    if (file == INVALID_HANDLE_VALUE) return Open::kFailed;
-    CloseHandle(file);
+  const fw::ScopedHandle file = OpenWithRetry(path, GENERIC_READ, 0, OPEN_EXISTING);
+  if (!file) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return Open::kFailed;
+    if (!OpenWithRetry(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW)) return Open::kFailed;
     contents.clear();
     return Open::kCreated;
   }
-  const bool ok = ReadAll(file, contents);
-  CloseHandle(file);
-  return ok ? Open::kRead : Open::kFailed;
+  return ReadAll(file.Get(), contents) ? Open::kRead : Open::kFailed;
 }
 
 bool Win32FileSystem::Read(const std::string& path, std::string& contents) {
-  HANDLE file = OpenWithRetry(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool ok = ReadAll(file, contents);
-  CloseHandle(file);
-  return ok;
+  const fw::ScopedHandle file =
+      OpenWithRetry(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  return file && ReadAll(file.Get(), contents);
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::OpenForAppend(const std::string& path) {
-  HANDLE file = OpenWithRetry(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  fw::ScopedHandle file = OpenWithRetry(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
   LARGE_INTEGER end{};
-  if (!SetFilePointerEx(file, end, nullptr, FILE_END)) {
-    CloseHandle(file);
-    return nullptr;
-  }
-  return std::make_unique<Win32File>(file);
+  if (!file || !SetFilePointerEx(file.Get(), end, nullptr, FILE_END)) return nullptr;
+  return std::make_unique<Win32File>(std::move(file));
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::OpenForWrite(const std::string& path) {
-  HANDLE file = OpenWithRetry(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32File>(file);
+  fw::ScopedHandle file = OpenWithRetry(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  if (!file) return nullptr;
+  return std::make_unique<Win32File>(std::move(file));
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
@@ -136,5 +116,16 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
 }
 
 bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+std::string Win32FileSystem::ErrorText() {
+  const DWORD error = GetLastError();
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string words = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+  LocalFree(text);
+  return words;
+}
 
 }  // namespace ormidal

@@ -22,6 +22,7 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> OpenForWrite(const std::string& path) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;
+  std::string ErrorText() override;
 };
 
 }  // namespace ormidal

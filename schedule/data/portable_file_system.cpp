@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -84,6 +85,7 @@ class Portable final : public FileSystem {
     // standard library's replaces it there.
     std::error_code error;
     std::filesystem::rename(from, to, error);
+    if (error) errno = error.default_error_condition().value();
     return !error;
 #else
     return std::rename(from.c_str(), to.c_str()) == 0;
@@ -91,6 +93,8 @@ class Portable final : public FileSystem {
   }
 
   bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+
+  std::string ErrorText() override { return std::generic_category().message(errno); }
 };
 
 }  // namespace
@@ -106,13 +110,19 @@ bool MakeFileExist(FileSystem& files, const std::string& path) {
 }
 
 bool ReplaceContents(FileSystem& files, const std::string& path, const std::string& temporaryPath,
-                     std::string_view contents) {
+                     std::string_view contents, std::string* whyNot) {
   bool written = false;
+  std::string error;
   if (std::unique_ptr<WritableFile> file = files.OpenForWrite(temporaryPath)) {
     written = file->Write(contents) && file->Flush() && file->Close();
+    if (!written) error = files.ErrorText();
+  } else {
+    error = files.ErrorText();
   }  // a file left open by a failed step is closed here, before the replace
   if (written && files.Replace(temporaryPath, path)) return true;
+  if (written) error = files.ErrorText();
   files.Remove(temporaryPath);
+  if (whyNot != nullptr) *whyNot = error;
   return false;
 }
 

@@ -1,15 +1,16 @@
 // Editing of the schedule file from the dialogs: composing the entry of a
-// save, reading the file into the rows of the Scheduled Events list, storing
-// the entry (append or replace) and deleting the lines of selected rows.
-// Every rewrite goes through the temporary file, so a failure at any step
-// leaves the schedule file as it was.
+// save, reading the file into the rows of the Scheduled Events list, and the
+// three edits a user makes (save, change, delete). Each edit reads the file
+// once, when it is made, changes only what it was asked to, and says how it
+// went; the rows a list shows are never written back. Every rewrite goes
+// through the temporary file, so a failure at any step leaves the schedule
+// file as it was.
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,6 @@
 
 namespace ormidal {
 
-constexpr std::size_t kPendingLineLimit = 4499;
 constexpr std::size_t kRepeatValueLimit = 99;
 constexpr std::size_t kWindowRectangleLimit = 99;
 constexpr std::size_t kProgramNameLimit = 255;
@@ -50,7 +50,7 @@ struct EntryInput {
   RepeatChoice repeat;
 };
 
-// What the last save composed; consumed by the next SaveEntryLine.
+// What a save composed.
 struct PendingSave {
   std::string pendingLine;   // fields 1 to 5 with their separators
   EntryFields pendingEntry;  // timeDay as composed, with its leading blank
@@ -74,8 +74,8 @@ struct ComposeResult {
 // The dialog's message for a refused save; empty for kComposed.
 std::string_view RefusalMessage(ComposeOutcome outcome);
 
-// Composes pendingLine and pendingEntry from the dialog's values. A refused
-// save leaves pending as it was.
+// Composes pending from the dialog's values. A refused save leaves pending
+// as it was.
 ComposeResult ComposeEntryLine(const EntryInput& input, PendingSave& pending);
 
 struct ListRow {
@@ -89,63 +89,62 @@ struct ScheduleList {
   std::vector<ListRow> rows;
 };
 
-enum class ListMode {
-  kNormal,    // after a save: the reading ends with SaveEntryLine
-  kViewOnly,  // View scheduler: nothing is stored
-  kRefresh,   // after a delete: nothing is stored
-};
-
-// What the editing operations need from the rest of the program.
-struct EditSeams {
+// Where the edits find the schedule file and how they reach it.
+struct ScheduleFolder {
+  std::string_view settingsFolder;
   FileSystem& files;
-  SchedulerHost& host;
-  std::function<void()> disableScheduler;       // DisableScheduler; may be empty in tests
-  std::atomic<int32_t>* readError = nullptr;    // cleared by each list reading
 };
 
-enum class SaveResult {
-  kNothingPending,  // pendingLine is empty
+enum class EditResult {
+  kRead,        // the file was only read
   kAppended,
   kReplaced,
-  kFailed,  // the file and the rows are unchanged
+  kDeleted,
+  kRefused,     // the entry would not read back as it was saved; nothing read or written
+  kCannotOpen,  // the file could not be opened; nothing written
+  kCannotWrite, // the file keeps its old bytes
+  kOutdated,    // the rows to delete no longer stand for the file's lines; nothing written
 };
 
-struct ListLoad {
-  bool read = false;  // false: the file could not be opened (the user was told)
-  SaveResult save = SaveResult::kNothingPending;  // normal mode only
+struct EditOutcome {
+  EditResult result = EditResult::kCannotOpen;
+  // What the user must be told; empty when the edit did what was asked.
+  std::string message;
+  // The rows of the file as it is after the edit, whenever it could be read.
+  std::optional<ScheduleList> rows;
 };
 
-// The rows the list shows for the file's contents; every line read passes
-// through current, which holds the last one afterwards.
-void ReadRows(std::string_view contents, ScheduleList& list, CurrentEntry& current);
+// The rows the list shows for the file's contents, one per entry line in
+// file order.
+ScheduleList ReadRows(std::string_view contents);
 
 // The row a save of an entry with this file name replaces (case matters): the
 // first with that name; none when the save appends.
 const ListRow* RowReplacedBySave(const ScheduleList& list, std::string_view timeName);
 
-// Reads the schedule file into list (replacing its rows); every line read
-// passes through current, which holds the last one afterwards. In normal
-// mode the pending entry is then stored with SaveEntryLine.
-ListLoad LoadScheduleList(std::string_view settingsFolder, ListMode mode, ScheduleList& list,
-                          CurrentEntry& current, const PendingSave& pending, EditSeams& seams);
+// Reads the schedule file (creating it when missing) into rows, one per
+// entry line in file order.
+EditOutcome LoadScheduleList(const ScheduleFolder& folder);
 
-// Replaces the first row whose file name equals the pending one (case
-// matters) and rewrites the whole file from the rows, or appends the entry.
-// The rows change only when the file did.
-SaveResult SaveEntryLine(std::string_view settingsFolder, const PendingSave& pending,
-                         ScheduleList& list, FileSystem& files);
+// Stores a save: the first entry line whose file name equals the pending one
+// (case matters) is replaced, every other line kept byte for byte; without
+// one the entry is appended. Refused, before the file is touched, when a
+// text holds a line break or what separates the fields of a line, or when
+// the line would be longer than the program reads back.
+EditOutcome SaveEntryLine(const ScheduleFolder& folder, const PendingSave& pending);
 
-enum class DeleteResult {
-  kDeleted,      // the rows were read again from the new file
-  kFailed,       // the file and the rows are unchanged
-  kListOutdated, // the file no longer holds the selected rows' lines: nothing
-                 // deleted, the rows were read again
+// The list's Change: the topmost selected row as the dialog's working entry.
+// Nothing when there are no rows; a message when none is selected.
+struct ChangeOutcome {
+  std::optional<CurrentEntry> entry;
+  std::string message;
 };
+ChangeOutcome ChangeEntry(const ScheduleList& shown, const std::vector<std::size_t>& selected);
 
-// Disables the scheduler, then removes from the schedule file exactly the
-// lines the selected rows came from; every other line is kept.
-DeleteResult DeleteEntryLines(std::string_view settingsFolder, ScheduleList& list,
-                              const std::vector<std::size_t>& selected, CurrentEntry& current,
-                              EditSeams& seams);
+// Removes from the schedule file exactly the lines the selected rows of
+// shown came from, every other line kept; nothing when the file no longer
+// holds those rows at those lines.
+EditOutcome DeleteEntryLines(const ScheduleFolder& folder, const ScheduleList& shown,
+                             const std::vector<std::size_t>& selected);
 
 }  // namespace ormidal

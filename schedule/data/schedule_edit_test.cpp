@@ -121,7 +121,7 @@ TEST(ComposeEntryLine, EmptyUrlGivesAnEmptyProgramName) {
   EXPECT_TRUE(pending.pendingLine.starts_with("Concert URL:  START: Jan 05,2024"));
 }
 
-TEST(ComposeEntryLine, ValuesBeyondTheirLimitsAreShortened) {
+TEST(ComposeEntryLine, ValuesBeyondTheirLimitsAreShortenedButNamesAndUrlsAreKeptWhole) {
   EntryInput in = ConcertInput();
   in.programName = std::string(300, 'p');
   in.windowPosition = "1,2,3," + std::string(200, '4');
@@ -130,10 +130,11 @@ TEST(ComposeEntryLine, ValuesBeyondTheirLimitsAreShortened) {
   EXPECT_EQ(pending.pendingEntry.timePos.size(), kWindowRectangleLimit);
   EXPECT_TRUE(pending.pendingEntry.timePos.starts_with("1,2,3,444"));
 
+  // Too long for a line: refused when stored, never cut here.
   in.fileName = std::string(5000, 'n');
   pending = Composed(in);
-  EXPECT_EQ(pending.pendingEntry.timeName.size(), kFieldLimit);
-  EXPECT_EQ(pending.pendingLine, std::string(kPendingLineLimit, 'n'));
+  EXPECT_EQ(pending.pendingEntry.timeName.size(), 5000u);
+  EXPECT_TRUE(pending.pendingLine.ends_with(" REPEAT: Once"));
 
   // In audio mode no rectangle is stored, whatever the box holds.
   in = ConcertInput();
@@ -165,37 +166,42 @@ TEST(ComposeEntryLine, RefusedSavesLeaveThePendingEntryAlone) {
   EXPECT_EQ(r.outcome, ComposeOutcome::kNoRepeatMode);
   EXPECT_EQ(RefusalMessage(r.outcome), "Please specify the Repeat mode");
 
+  // A calendar without a valid date is told too, not refused in silence.
   in.repeat.once = true;
   in.start.month = 13;
-  EXPECT_EQ(ComposeEntryLine(in, pending).outcome, ComposeOutcome::kInvalidStart);
+  r = ComposeEntryLine(in, pending);
+  EXPECT_EQ(r.outcome, ComposeOutcome::kInvalidStart);
+  EXPECT_EQ(RefusalMessage(r.outcome), "Invalid start date (select a day in the calendar)");
 
   EXPECT_EQ(pending.pendingLine, before.pendingLine);
   EXPECT_EQ(pending.pendingEntry.timeName, "Concert");
 }
 
-// The editing operations over files held in memory.
+// The editing operations over files held in memory; list_ holds the rows
+// the last operation left, as the list dialog shows them.
 class EditOnMap : public ::testing::Test {
  protected:
-  ListLoad List(ListMode mode = ListMode::kViewOnly) {
-    return LoadScheduleList(kFolder, mode, list_, current_, pending_, seams_);
+  ScheduleFolder Folder() { return {kFolder, files_}; }
+  EditOutcome Shown(EditOutcome outcome) {
+    if (outcome.rows) list_ = *outcome.rows;
+    return outcome;
+  }
+  EditOutcome List() { return Shown(LoadScheduleList(Folder())); }
+  EditOutcome Save(const PendingSave& pending) { return Shown(SaveEntryLine(Folder(), pending)); }
+  EditOutcome Delete(const std::vector<std::size_t>& selected) {
+    return Shown(DeleteEntryLines(Folder(), list_, selected));
   }
   std::string& File() { return files_.files[kSchedule]; }
 
   MapFiles files_;
-  FakeHost host_;
-  std::vector<std::string> events_;
-  std::atomic<int32_t> readError_{1};
-  EditSeams seams_{files_, host_, [this] { events_.push_back("disable"); }, &readError_};
   ScheduleList list_;
-  CurrentEntry current_;
-  PendingSave pending_;
 };
 
 TEST_F(EditOnMap, ReadsCrLfBareLfAndALastLineWithoutABreak) {
   File() = kConcert + "\r\n" + "tiny\r\n" + "a note line of text\r\n" + kNews + "\n" + kRadio;
-  const ListLoad load = List();
-  EXPECT_TRUE(load.read);
-  EXPECT_EQ(readError_.load(), 0);
+  const EditOutcome load = List();
+  EXPECT_EQ(load.result, EditResult::kRead);
+  EXPECT_EQ(load.message, "");
   ASSERT_EQ(Names(list_), (std::vector<std::string>{"Concert", "News", "Radio"}));
   EXPECT_EQ(LineNumbers(list_), (std::vector<std::size_t>{0, 3, 4}));
   EXPECT_EQ(list_.rows[0].fields.timePos, "100,100,600,500");  // no CR left
@@ -205,18 +211,6 @@ TEST_F(EditOnMap, ReadsCrLfBareLfAndALastLineWithoutABreak) {
   EXPECT_EQ(std::vector<std::string>(radio.begin(), radio.end()),
             (std::vector<std::string>{"Radio", "", "Mar 10,2024 12:00:00 PM",
                                       "Mar 10,2024 01:00:00 PM", "", "", ""}));
-  EXPECT_EQ(current_.timeName, "Radio");
-  EXPECT_TRUE(host_.messages.empty());
-}
-
-TEST_F(EditOnMap, EveryLineLongerThanTenCharactersPassesThroughTheCurrentEntry) {
-  File() = kConcert + "\r\n" + "123456789\r\n";  // ten characters with its break: skipped
-  List();
-  EXPECT_EQ(current_.timeName, "Concert");
-  File() = kConcert + "\r\n" + "1234567890\r\n";
-  List();
-  EXPECT_EQ(current_.timeName, "");
-  EXPECT_EQ(list_.rows.size(), 1u);
 }
 
 TEST_F(EditOnMap, LongLinesAreReadInPiecesOfTheLineLimit) {
@@ -233,34 +227,34 @@ TEST_F(EditOnMap, LongLinesAreReadInPiecesOfTheLineLimit) {
   EXPECT_EQ(list_.rows[2].fields.timePos, "100,100,600,500");
 }
 
-TEST_F(EditOnMap, MissingFileIsCreatedAndOnlyNormalModeStores) {
-  pending_ = Composed(ConcertInput());
-  EXPECT_EQ(List(ListMode::kViewOnly).save, SaveResult::kNothingPending);
+TEST_F(EditOnMap, AMissingFileIsCreatedByTheListAndByASave) {
+  EXPECT_EQ(List().result, EditResult::kRead);
   EXPECT_TRUE(list_.rows.empty());
   ASSERT_EQ(files_.files.count(kSchedule), 1u);
   EXPECT_EQ(File(), "");
-  EXPECT_EQ(List(ListMode::kRefresh).save, SaveResult::kNothingPending);
-  EXPECT_EQ(File(), "");
-  EXPECT_EQ(List(ListMode::kNormal).save, SaveResult::kAppended);
+  files_.files.clear();
+  EXPECT_EQ(Save(Composed(ConcertInput())).result, EditResult::kAppended);
   EXPECT_EQ(File(), kConcert + "\r\n");
   EXPECT_EQ(Names(list_), std::vector<std::string>{"Concert"});
   EXPECT_EQ(files_.files.count(kTemporary), 0u);
 }
 
-TEST_F(EditOnMap, AFileThatCannotBeOpenedIsReportedAndNothingIsStored) {
-  pending_ = Composed(ConcertInput());
+TEST_F(EditOnMap, AFileThatCannotBeOpenedIsToldAndNothingIsStored) {
+  const std::string cannot =
+      "Cannot open the scheduler file C:\\Settings\\schedule.log. Cannot save data.";
   for (const MapFiles::Step step : {MapFiles::Step::kOpenAppend, MapFiles::Step::kRead}) {
     File() = kNews + "\r\n";
-    host_.messages.clear();
     files_.failing = step;
-    const ListLoad load = List(ListMode::kNormal);
-    EXPECT_FALSE(load.read);
-    EXPECT_EQ(load.save, SaveResult::kNothingPending);
-    EXPECT_TRUE(list_.rows.empty());
+    for (const EditOutcome& outcome : {List(), Save(Composed(ConcertInput())), Delete({0})}) {
+      EXPECT_EQ(outcome.result, EditResult::kCannotOpen);
+      EXPECT_FALSE(outcome.rows.has_value());
+    }
+    EXPECT_EQ(List().message, cannot);
+    EXPECT_EQ(Save(Composed(ConcertInput())).message, cannot);
+    list_.rows = {ListRow{}};
+    EXPECT_EQ(Delete({0}).message,
+              "Cannot open the scheduler file C:\\Settings\\schedule.log. Cannot delete data.");
     EXPECT_EQ(File(), kNews + "\r\n");
-    EXPECT_EQ(host_.messages,
-              std::vector<std::string>{
-                  "Cannot open the scheduler file C:\\Settings\\schedule.log. Cannot save data."});
   }
 }
 
@@ -271,8 +265,7 @@ TEST_F(EditOnMap, ANewNameIsAppendedAfterEveryLineAndCaseMatters) {
   in.fileName = "concert";
   in.repeat = {};
   in.repeat.days[2] = true;
-  pending_ = Composed(in);
-  EXPECT_EQ(List(ListMode::kNormal).save, SaveResult::kAppended);
+  EXPECT_EQ(Save(Composed(in)).result, EditResult::kAppended);
   const std::string added =
       "concert URL: C:\\clips\\a.asx START: Jan 05,2024 08:30:00 PM END: Jan 05,2024 10:00:00 PM "
       "REPEAT: Tue PROG: player WND: 100,100,600,500\r\n";
@@ -283,55 +276,100 @@ TEST_F(EditOnMap, ANewNameIsAppendedAfterEveryLineAndCaseMatters) {
 
   // A last line without a break gets one, so the new line stands alone.
   File() = kNews;
-  List(ListMode::kNormal);
+  Save(Composed(in));
   EXPECT_EQ(File(), kNews + "\r\n" + added);
   EXPECT_EQ(LineNumbers(list_), (std::vector<std::size_t>{0, 1}));
 
   // An empty URL leaves the two blanks around the empty program name.
   in.url.clear();
-  pending_ = Composed(in);
   File().clear();
-  List(ListMode::kNormal);
+  Save(Composed(in));
   EXPECT_EQ(File(),
             "concert URL:  START: Jan 05,2024 08:30:00 PM END: Jan 05,2024 10:00:00 PM REPEAT: "
             "Tue PROG:  WND: 100,100,600,500\r\n");
 }
 
-TEST_F(EditOnMap, TheSameNameReplacesTheFirstRowAndRewritesTheFileInListOrder) {
+// The file is read when the save stores, and only the one line changes:
+// lines without rows, line ends and an empty repeat value stay as they were.
+TEST_F(EditOnMap, TheSameNameReplacesOnlyTheFirstSuchLine) {
   const std::string second = "Concert" + kConcert.substr(7, kConcert.find("PROG:") - 7) +
                              "PROG: other WND: 1,1,2,2";
-  File() = kConcert + "\r\n" + "a note line of text\r\n" + kRadio + "\n" + "tiny\r\n" + second +
-           "\r\n" + kNews;
+  const std::string after = "a note line of text\r\n" + kRadio + "\n" + "tiny\r\n" + second +
+                            "\r\n" + kNews;
+  File() = kConcert + "\r\n" + after;
   EntryInput in = ConcertInput();
   in.repeat = {};
   in.repeat.daily = true;
   in.start.hour = 6;
   in.programName = "viewer";
-  pending_ = Composed(in);
-  EXPECT_EQ(List(ListMode::kNormal).save, SaveResult::kReplaced);
+  EXPECT_EQ(Save(Composed(in)).result, EditResult::kReplaced);
   EXPECT_EQ(File(),
             "Concert URL: C:\\clips\\a.asx START: Jan 05,2024 06:30:00 AM END: Jan 05,2024 "
-            "08:00:00 AM REPEAT: Daily PROG: viewer WND: 100,100,600,500\r\n"
-            "Radio URL:  START: Mar 10,2024 12:00:00 PM END: Mar 10,2024 01:00:00 PM REPEAT: "
-            "Once PROG:  WND: \r\n" +
-                second + "\r\n" + kNews + "\r\n");
+            "08:00:00 AM REPEAT: Daily PROG: viewer WND: 100,100,600,500\r\n" +
+                after);
   EXPECT_EQ(Names(list_), (std::vector<std::string>{"Concert", "Radio", "Concert", "News"}));
-  EXPECT_EQ(LineNumbers(list_), (std::vector<std::size_t>{0, 1, 2, 3}));
+  EXPECT_EQ(LineNumbers(list_), (std::vector<std::size_t>{0, 2, 4, 5}));
   EXPECT_EQ(list_.rows[0].fields.timeDay, "Daily");
   EXPECT_EQ(list_.rows[0].fields.timeProg, "viewer");
-  EXPECT_EQ(list_.rows[1].fields.timeDay, "");  // the row keeps what the file held
   EXPECT_EQ(files_.files.count(kTemporary), 0u);
   const auto rewrite = std::find(files_.log.begin(), files_.log.end(),
                                  "replace " + kTemporary + ">" + kSchedule);
   EXPECT_NE(rewrite, files_.log.end());
 }
 
-TEST_F(EditOnMap, AnEmptyPendingLineStoresNothing) {
-  File() = kConcert + "\r\n";
-  pending_ = Composed(ConcertInput());
-  pending_.pendingLine.clear();  // View scheduler empties it
-  EXPECT_EQ(List(ListMode::kNormal).save, SaveResult::kNothingPending);
-  EXPECT_EQ(File(), kConcert + "\r\n");
+// Each text either reads back as it was saved or the save is refused,
+// naming the box, before the file is touched.
+TEST_F(EditOnMap, ASaveThatWouldNotReadBackIsRefusedNamingItsField) {
+  File() = kNews + "\r\n";
+  const auto refusal = [&](const std::string& field, const std::string& text) {
+    EntryInput in = ConcertInput();
+    if (field == "name") in.fileName = text;
+    if (field == "url") in.url = text;
+    if (field == "prog") in.programName = text;
+    if (field == "pos") in.windowPosition = text;
+    files_.log.clear();
+    const EditOutcome outcome = Save(Composed(in));
+    if (outcome.result == EditResult::kRefused) {
+      EXPECT_TRUE(files_.log.empty()) << text;
+    }
+    return outcome.message;
+  };
+  const std::string marker = ", which separates the fields of the scheduler file. Cannot save data.";
+  EXPECT_EQ(refusal("name", "News START: at nine"), "The File Name contains \"START:\"" + marker);
+  EXPECT_EQ(refusal("name", "Radio URL:"), "The File Name contains \"URL:\"" + marker);
+  EXPECT_EQ(refusal("url", "START: http://tv"), "The URL/File Path contains \"START:\"" + marker);
+  EXPECT_EQ(refusal("prog", "player WND: x"), "The Program Name contains \"WND:\"" + marker);
+  EXPECT_EQ(refusal("pos", "REPEAT: 1,2"), "The Window position contains \"REPEAT:\"" + marker);
+  EXPECT_EQ(refusal("url", "http://tv\r\nNews"),
+            "The URL/File Path contains a line break. Cannot save data.");
+  EXPECT_EQ(refusal("name", "Two\nlines"), "The File Name contains a line break. Cannot save data.");
+  // Words alone, without the blanks around them, separate nothing.
+  EXPECT_EQ(refusal("name", "URL: START:END: x"), "");
+
+  // The longest line the list reads whole is stored and reads back whole;
+  // one character more is refused, naming the longest text.
+  const std::size_t rest = kConcert.size() - std::string("C:\\clips\\a.asx").size();
+  EXPECT_EQ(refusal("url", std::string(kFieldLimit - rest, 'u')), "");
+  EXPECT_EQ(list_.rows.back().fields.timeUrl, std::string(kFieldLimit - rest, 'u'));
+  EXPECT_EQ(list_.rows.back().fields.timePos, "100,100,600,500");
+  EXPECT_EQ(refusal("url", std::string(kFieldLimit - rest + 1, 'u')),
+            "The entry is too long for the scheduler file (at most 4499 characters). Please "
+            "shorten the URL/File Path.");
+  EXPECT_EQ(Names(list_), (std::vector<std::string>{"News", "URL: START:END: x", "Concert"}));
+}
+
+TEST_F(EditOnMap, ChangeTakesTheTopmostSelectedRowWithItsTimes) {
+  EXPECT_FALSE(ChangeEntry(list_, {0}).entry.has_value());  // no rows: nothing at all
+  EXPECT_EQ(ChangeEntry(list_, {0}).message, "");
+  File() = kConcert + "\r\n" + kNews + "\r\n" + kRadio + "\r\n";
+  List();
+  EXPECT_EQ(ChangeEntry(list_, {}).message, "No items selected");
+  const ChangeOutcome change = ChangeEntry(list_, {2, 1});
+  ASSERT_TRUE(change.entry.has_value());
+  EXPECT_EQ(change.entry->timeName, "News");
+  EXPECT_EQ(change.entry->timeDay, "Mon Wed Fri");
+  EXPECT_EQ(change.entry->startTime, GetFileTime("Feb 01,2024 07:00:00 AM"));
+  EXPECT_EQ(change.entry->endTime - change.entry->startTime, 1800 * kTicksPerSecond);
 }
 
 TEST_F(EditOnMap, DeleteRemovesExactlyTheSelectedRowsLines) {
@@ -339,16 +377,13 @@ TEST_F(EditOnMap, DeleteRemovesExactlyTheSelectedRowsLines) {
            "another note here\r\n" + kRadio + "\r\n" + "trailing words after";
   List();
   ASSERT_EQ(LineNumbers(list_), (std::vector<std::size_t>{1, 3, 5}));
-  events_.clear();
   files_.log.clear();
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {0, 2}, current_, seams_), DeleteResult::kDeleted);
+  EXPECT_EQ(Delete({0, 2}).result, EditResult::kDeleted);
   EXPECT_EQ(File(), "a note line of text\r\ntiny\r\n" + kNews +
                         "\r\nanother note here\r\ntrailing words after");
   EXPECT_EQ(Names(list_), std::vector<std::string>{"News"});
   EXPECT_EQ(LineNumbers(list_), std::vector<std::size_t>{2});
   EXPECT_EQ(files_.files.count(kTemporary), 0u);
-  // The scheduler is off before the file is touched.
-  ASSERT_EQ(events_, std::vector<std::string>{"disable"});
   ASSERT_FALSE(files_.log.empty());
   EXPECT_EQ(files_.log.front(), "open-append " + kSchedule);
 }
@@ -356,9 +391,9 @@ TEST_F(EditOnMap, DeleteRemovesExactlyTheSelectedRowsLines) {
 TEST_F(EditOnMap, DeleteOfOneOfTwoLinesAndOfAllLines) {
   File() = kConcert + "\r\n" + kNews + "\r\n";
   List();
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {1}, current_, seams_), DeleteResult::kDeleted);
+  EXPECT_EQ(Delete({1}).result, EditResult::kDeleted);
   EXPECT_EQ(File(), kConcert + "\r\n");
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {0, 7}, current_, seams_), DeleteResult::kDeleted);
+  EXPECT_EQ(Delete({0, 7}).result, EditResult::kDeleted);
   EXPECT_EQ(File(), "");
   EXPECT_TRUE(list_.rows.empty());
 }
@@ -367,52 +402,45 @@ TEST_F(EditOnMap, DeleteOfARowFromALongLineRemovesTheWholeLine) {
   File() = kConcert + "\r\n" + std::string(kListLineLimit, 'y') + kNews + "\r\n" + kRadio + "\r\n";
   List();
   ASSERT_EQ(Names(list_), (std::vector<std::string>{"Concert", "News", "Radio"}));
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {1}, current_, seams_), DeleteResult::kDeleted);
+  EXPECT_EQ(Delete({1}).result, EditResult::kDeleted);
   EXPECT_EQ(File(), kConcert + "\r\n" + kRadio + "\r\n");
 }
 
-TEST_F(EditOnMap, DeleteFromAnOutdatedListDeletesNothing) {
+TEST_F(EditOnMap, DeleteFromAnOutdatedListIsToldAndDeletesNothing) {
   File() = kConcert + "\r\n" + kNews + "\r\n";
   List();
   const std::string edited = "a line added meanwhile\r\n" + File();
   File() = edited;
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {1}, current_, seams_),
-            DeleteResult::kListOutdated);
+  const EditOutcome outdated = Delete({1});
+  EXPECT_EQ(outdated.result, EditResult::kOutdated);
+  EXPECT_EQ(outdated.message,
+            "The scheduler file has changed since the list was read. Nothing was deleted. Please "
+            "select the items again.");
   EXPECT_EQ(File(), edited);
   EXPECT_EQ(LineNumbers(list_), (std::vector<std::size_t>{1, 2}));  // read again
-  EXPECT_EQ(DeleteEntryLines(kFolder, list_, {1}, current_, seams_), DeleteResult::kDeleted);
+  EXPECT_EQ(Delete({1}).result, EditResult::kDeleted);
   EXPECT_EQ(File(), "a line added meanwhile\r\n" + kConcert + "\r\n");
 }
 
-// Each step of a rewrite fails in turn; the schedule file must keep its bytes.
-TEST_F(EditOnMap, EveryFailingStepLeavesTheScheduleFileAsItWas) {
+// Each step of a rewrite fails in turn; the schedule file must keep its
+// bytes, and the user is told why.
+TEST_F(EditOnMap, EveryFailingStepLeavesTheScheduleFileAsItWasAndIsTold) {
   const std::string original = "a note line of text\r\n" + kConcert + "\r\n" + kNews;
   EntryInput renamed = ConcertInput();
   renamed.fileName = "Fresh";
+  EntryInput changed = ConcertInput();
+  changed.programName = "viewer";
   using Step = MapFiles::Step;
   struct Operation {
     std::string name;
-    std::function<bool()> run;   // true when it reported success
-    std::vector<Step> untaken;   // steps it never takes, so they cannot fail it
+    std::function<EditOutcome()> run;
+    EditResult success;
+    std::string consequence;
   };
   const std::vector<Operation> operations = {
-      {"append",
-       [&] {
-         pending_ = Composed(renamed);
-         return SaveEntryLine(kFolder, pending_, list_, files_) == SaveResult::kAppended;
-       },
-       {Step::kOpenAppend}},
-      {"replace",
-       [&] {
-         pending_ = Composed(ConcertInput());
-         return SaveEntryLine(kFolder, pending_, list_, files_) == SaveResult::kReplaced;
-       },
-       {Step::kOpenAppend, Step::kRead}},
-      {"delete",
-       [&] {
-         return DeleteEntryLines(kFolder, list_, {1}, current_, seams_) == DeleteResult::kDeleted;
-       },
-       {}},
+      {"append", [&] { return Save(Composed(renamed)); }, EditResult::kAppended, "save"},
+      {"replace", [&] { return Save(Composed(changed)); }, EditResult::kReplaced, "save"},
+      {"delete", [&] { return Delete({1}); }, EditResult::kDeleted, "delete"},
   };
   const std::vector<std::pair<Step, std::string>> steps = {
       {Step::kOpenWrite, kTemporary}, {Step::kWrite, kTemporary},  {Step::kFlush, kTemporary},
@@ -427,12 +455,15 @@ TEST_F(EditOnMap, EveryFailingStepLeavesTheScheduleFileAsItWas) {
       const ScheduleList rowsBefore = list_;
       files_.failing = step;
       files_.failingPath = path;
-      const bool succeeded = op.run();
-      if (std::count(op.untaken.begin(), op.untaken.end(), step) != 0) {
-        EXPECT_TRUE(succeeded);
-        continue;
-      }
-      EXPECT_FALSE(succeeded);
+      const EditOutcome outcome = op.run();
+      const bool opening = step == Step::kRead || step == Step::kOpenAppend;
+      EXPECT_EQ(outcome.result, opening ? EditResult::kCannotOpen : EditResult::kCannotWrite);
+      EXPECT_EQ(outcome.message,
+                opening ? "Cannot open the scheduler file C:\\Settings\\schedule.log. Cannot " +
+                              op.consequence + " data."
+                        : "Cannot write the scheduler file C:\\Settings\\schedule.log (Step "
+                          "failed). Cannot " +
+                              op.consequence + " data.");
       EXPECT_EQ(files_.files.at(kSchedule), original);
       EXPECT_EQ(files_.files.count(kTemporary), 0u);
       EXPECT_EQ(LineNumbers(list_), LineNumbers(rowsBefore));
@@ -444,7 +475,9 @@ TEST_F(EditOnMap, EveryFailingStepLeavesTheScheduleFileAsItWas) {
     files_.failing = Step::kNone;
     files_.files = {{kSchedule, original}};
     List();
-    EXPECT_TRUE(op.run()) << op.name;
+    const EditOutcome outcome = op.run();
+    EXPECT_EQ(outcome.result, op.success) << op.name;
+    EXPECT_EQ(outcome.message, "") << op.name;
     EXPECT_NE(files_.files.at(kSchedule), original) << op.name;
   }
 }
@@ -501,54 +534,53 @@ class DiskFolder : public ::testing::Test {
 class EditOnDisk : public DiskFolder,
                    public ::testing::WithParamInterface<const char*> {
  protected:
+  ScheduleFolder Folder() { return {settingsFolder_, files_}; }
   FileSystem& files_ = Named(GetParam());
-  FakeHost host_;
-  EditSeams seams_{files_, host_, {}, nullptr};
-  ScheduleList list_;
-  CurrentEntry current_;
 };
 
 TEST_P(EditOnDisk, ListAppendReplaceAndDelete) {
   const std::string schedule = SchedulePath(settingsFolder_);
-  PendingSave pending = Composed(ConcertInput());
-  ListLoad load = LoadScheduleList(settingsFolder_, ListMode::kNormal, list_, current_, pending,
-                                   seams_);
-  EXPECT_EQ(load.save, SaveResult::kAppended);
+  EXPECT_EQ(SaveEntryLine(Folder(), Composed(ConcertInput())).result, EditResult::kAppended);
   EXPECT_EQ(Bytes(schedule), kConcert + "\r\n");
 
   Write(Bytes(schedule) + "a note line of text\n" + kNews + "\n");
   EntryInput in = ConcertInput();
   in.url = "C:\\clips\\b.asx";
-  pending = Composed(in);
-  load = LoadScheduleList(settingsFolder_, ListMode::kNormal, list_, current_, pending, seams_);
-  EXPECT_EQ(load.save, SaveResult::kReplaced);
+  EXPECT_EQ(SaveEntryLine(Folder(), Composed(in)).result, EditResult::kReplaced);
   const std::string replaced =
       "Concert URL: C:\\clips\\b.asx START: Jan 05,2024 08:30:00 PM END: Jan 05,2024 10:00:00 PM "
-      "REPEAT: Once PROG: player WND: 100,100,600,500\r\n" +
-      kNews + "\r\n";
+      "REPEAT: Once PROG: player WND: 100,100,600,500\r\na note line of text\n" +
+      kNews + "\n";
   EXPECT_EQ(Bytes(schedule), replaced);
 
-  Write(replaced + "a note line of text\n");
-  LoadScheduleList(settingsFolder_, ListMode::kViewOnly, list_, current_, pending, seams_);
-  EXPECT_EQ(DeleteEntryLines(settingsFolder_, list_, {0}, current_, seams_),
-            DeleteResult::kDeleted);
-  EXPECT_EQ(Bytes(schedule), kNews + "\r\na note line of text\r\n");
+  const EditOutcome listed = LoadScheduleList(Folder());
+  ASSERT_TRUE(listed.rows.has_value());
+  const EditOutcome deleted = DeleteEntryLines(Folder(), *listed.rows, {0});
+  EXPECT_EQ(deleted.result, EditResult::kDeleted);
+  EXPECT_EQ(Bytes(schedule), "a note line of text\r\n" + kNews + "\r\n");
   EXPECT_FALSE(std::filesystem::exists(TemporaryPath(settingsFolder_)));
-  EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_P(EditOnDisk, AnUnwritableTemporaryFileLeavesTheScheduleFileAlone) {
+TEST_P(EditOnDisk, AnUnwritableTemporaryFileLeavesTheScheduleFileAloneAndSaysWhy) {
   const std::string original = kConcert + "\r\n" + kNews + "\r\n";
   Write(original);
-  LoadScheduleList(settingsFolder_, ListMode::kViewOnly, list_, current_, {}, seams_);
+  const EditOutcome listed = LoadScheduleList(Folder());
+  ASSERT_TRUE(listed.rows.has_value());
   // A folder in the way, one that cannot simply be removed either.
   std::filesystem::create_directory(TemporaryPath(settingsFolder_));
   std::ofstream(std::filesystem::path(TemporaryPath(settingsFolder_)) / "inside") << "x";
-  EXPECT_EQ(SaveEntryLine(settingsFolder_, Composed(ConcertInput()), list_, files_),
-            SaveResult::kFailed);
-  EXPECT_EQ(DeleteEntryLines(settingsFolder_, list_, {0}, current_, seams_), DeleteResult::kFailed);
+  const EditOutcome saved = SaveEntryLine(Folder(), Composed(ConcertInput()));
+  const EditOutcome deleted = DeleteEntryLines(Folder(), *listed.rows, {0});
+  for (const EditOutcome& outcome : {saved, deleted}) {
+    EXPECT_EQ(outcome.result, EditResult::kCannotWrite);
+    // The system's own words stand between the path and the consequence.
+    const std::string start = "Cannot write the scheduler file " + SchedulePath(settingsFolder_) + " (";
+    EXPECT_EQ(outcome.message.rfind(start, 0), 0u) << outcome.message;
+    EXPECT_GT(outcome.message.find(")."), start.size()) << outcome.message;
+    ASSERT_TRUE(outcome.rows.has_value());
+    EXPECT_EQ(outcome.rows->rows.size(), 2u);
+  }
   EXPECT_EQ(Bytes(SchedulePath(settingsFolder_)), original);
-  EXPECT_EQ(list_.rows.size(), 2u);
 }
 
 const std::vector<const char*> kFileSystems = {

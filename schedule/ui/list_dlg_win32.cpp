@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "ormidal_app_win32.h"
 #include "resource.h"
+#include "scoped_win32.h"
 #include "text.h"
 
 namespace ormidal {
@@ -27,15 +27,10 @@ const LVITEMA kUnselect = [] {
   return item;
 }();
 
-// The pass keeps its read errors to itself, so a list reading has none of the engine's to clear.
-EditSeams SeamsOf(Ormidal& app) {
-  return EditSeams{app.files, app.host, [&app] { app.engine->DisableScheduler(); }};
-}
-
 }  // namespace
 
 bool ListDlg::Create(HWND owner) {
-  if (!CreateModeless(app_.Instance(), IDD_LIST_DLG, owner)) return false;
+  if (!CreateModeless(context_.instance, IDD_LIST_DLG, owner)) return false;
   ShowWindow(Handle(), SW_SHOW);
   return true;
 }
@@ -52,19 +47,16 @@ bool ListDlg::OnInitDialog() {
     column.iSubItem = static_cast<int>(c);
     SendMessageA(view, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
   }
-  EditSeams seams = SeamsOf(app_);
-  LoadScheduleList(app_.Main()->SettingsFolder(), mode_, list_, app_.currentEntry, app_.pending,
-                   seams);
-  ShowRows();
+  Refresh();
   return true;
 }
 
-void ListDlg::StorePending() {
-  SaveEntryLine(app_.Main()->SettingsFolder(), app_.pending, list_, app_.files);
-  ShowRows();
+void ListDlg::ShowRows(ScheduleList rows) {
+  list_ = std::move(rows);
+  Refresh();
 }
 
-void ListDlg::ShowRows() {
+void ListDlg::Refresh() {
   // The list view holds no texts of its own: it asks for the visible ones,
   // so a file of thousands of lines opens at once.
   HWND view = ListView();
@@ -73,23 +65,22 @@ void ListDlg::ShowRows() {
   InvalidateRect(view, nullptr, TRUE);
 }
 
-void ListDlg::ProvideText(NMHDR* header) {
+void ListDlg::ProvideText(NMHDR& header) {
   // The dialog is a Unicode window, so the list view may ask in either form.
-  if (header->code == LVN_GETDISPINFOW) {
-    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+  // A text longer than its room is cut to fit: the room is all the list
+  // view shows, and a conversion asked for more than fits gives nothing.
+  if (header.code == LVN_GETDISPINFOW) {
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
     if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
-    const std::string_view text = CellText(item.iItem, item.iSubItem);
-    const int written = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                            item.pszText, item.cchTextMax - 1);
-    item.pszText[written > 0 ? written : 0] = L'\0';
+    const std::size_t room = static_cast<std::size_t>(item.cchTextMax - 1);
+    const std::wstring wide = fw::Widen(CellText(item.iItem, item.iSubItem).substr(0, room));
+    item.pszText[wide.copy(item.pszText, room)] = L'\0';
     return;
   }
-  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA&>(header).item;
   if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
   const std::string_view text = CellText(item.iItem, item.iSubItem);
-  const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-  text.copy(item.pszText, length);
-  item.pszText[length] = '\0';
+  item.pszText[text.copy(item.pszText, static_cast<std::size_t>(item.cchTextMax - 1))] = '\0';
 }
 
 std::string_view ListDlg::CellText(int row, int column) const {
@@ -120,47 +111,39 @@ int ListDlg::RowUnderCursor() const {
 }
 
 void ListDlg::ChangeEvent() {
-  if (list_.rows.empty()) return;
-  const std::vector<std::size_t> selected = SelectedRows();
-  if (selected.empty()) {
-    app_.host.SchedulerMessage("No items selected", kMessageOk);
-    return;
-  }
-  CurrentEntry& current = app_.currentEntry;
-  static_cast<EntryFields&>(current) = list_.rows[selected.front()].fields;
-  current.startTime = GetFileTime(current.timeStart);
-  current.endTime = GetFileTime(current.timeEnd);
-  Ormidal& app = app_;  // this list is gone after the close
-  CloseEventsList(app);
-  app.changePending = true;
-  app.timerDlg->FillFromCurrentEntry();
+  const ChangeOutcome change = ChangeEntry(list_, SelectedRows());
+  if (!change.message.empty()) context_.host.SchedulerMessage(change.message, kMessageOk);
+  if (change.entry) context_.owner.ChangeTo(*change.entry);  // this list is gone then
 }
 
 void ListDlg::DeleteEvents() {
   if (list_.rows.empty()) return;
   const std::vector<std::size_t> selected = SelectedRows();
   if (selected.empty()) {
-    app_.host.SchedulerMessage("No items selected", kMessageOk);
+    context_.host.SchedulerMessage("No items selected", kMessageOk);
     return;
   }
-  if (!app_.changePending &&
-      app_.host.SchedulerMessage("Remove " + std::to_string(selected.size()) + " scheduled items ?",
-                                 kMessageYesNo) != kAnswerYes) {
+  if (!context_.owner.ChangePending() &&
+      context_.host.SchedulerMessage(
+          "Remove " + std::to_string(selected.size()) + " scheduled items ?", kMessageYesNo) !=
+          kAnswerYes) {
     return;
   }
   const std::size_t listed = list_.rows.size();
-  EditSeams seams = SeamsOf(app_);
-  const DeleteResult result = DeleteEntryLines(app_.Main()->SettingsFolder(), list_, selected,
-                                               app_.currentEntry, seams);
-  ShowRows();
-  if (result == DeleteResult::kDeleted && listed >= 2) {
-    app_.host.SchedulerMessage("Scheduler is now disabled. Click ENABLE to restart", kMessageOk);
+  context_.scheduler.Disable();
+  EditOutcome deleted =
+      DeleteEntryLines({context_.settingsFolder, context_.files}, list_, selected);
+  if (deleted.rows) ShowRows(std::move(*deleted.rows));
+  if (!deleted.message.empty()) {
+    context_.host.SchedulerMessage(deleted.message, kMessageOk);
+  } else if (listed >= 2) {
+    context_.host.SchedulerMessage("Scheduler is now disabled. Click ENABLE to restart", kMessageOk);
   }
 }
 
 void ListDlg::OpenScheduleFile() {
-  const std::string& path = app_.Main()->SchedulePathText();
-  app_.host.SchedulerMessage(path, kMessageOk);
+  const std::string path = SchedulePath(context_.settingsFolder);
+  context_.host.SchedulerMessage(path, kMessageOk);
   const std::string quoted = fw::Clip("\"" + path + "\"", kQuotedPathLimit);
   ShellExecuteA(nullptr, "open", "wordpad", quoted.c_str(), nullptr, SW_SHOWNORMAL);
 }
@@ -176,77 +159,35 @@ void ListDlg::OnCommand(int id, int, HWND) {
     case ID_OPEN_FILE:
       OpenScheduleFile();
       return;
-    case IDCANCEL:
-      CloseEventsList(app_);
-      return;
     default:
       return;
   }
 }
 
-bool ListDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
-  if (message == WM_CLOSE) {
-    CloseEventsList(app_);
-    result = TRUE;
-    return true;
+bool ListDlg::OnNotify(NMHDR& header, LRESULT&) {
+  if (header.idFrom != IDC_EVENTS) return false;
+  switch (header.code) {
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW:
+      ProvideText(header);
+      return true;
+    case NM_DBLCLK:
+      // Change closes this list, which the list view must not see while it
+      // is still telling us of the click.
+      if (RowUnderCursor() >= 0) PostMessageA(Handle(), WM_COMMAND, ID_CHANGE, 0);
+      return true;
+    case NM_RCLICK:
+      if (RowUnderCursor() >= 0) {
+        const fw::ScopedMenu menu(LoadMenuA(context_.instance, MAKEINTRESOURCEA(IDR_LIST_MENU)));
+        const DWORD position = GetMessagePos();
+        TrackPopupMenu(GetSubMenu(menu.Get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON,
+                       static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)),
+                       0, Handle(), nullptr);
+      }
+      return true;
+    default:
+      return false;
   }
-  if (message != WM_NOTIFY) return false;
-  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  if (header->idFrom != IDC_EVENTS) return false;
-  if (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW) {
-    ProvideText(const_cast<NMHDR*>(header));
-    result = TRUE;
-    return true;
-  }
-  if (header->code == NM_DBLCLK) {
-    // Change closes this list, which the list view must not see while it is
-    // still telling us of the click.
-    if (RowUnderCursor() >= 0) PostMessageA(Handle(), WM_COMMAND, ID_CHANGE, 0);
-    result = TRUE;
-    return true;
-  }
-  if (header->code == NM_RCLICK) {
-    if (RowUnderCursor() >= 0) {
-      HMENU menu = LoadMenuA(app_.Instance(), MAKEINTRESOURCEA(IDR_LIST_MENU));
-      const DWORD position = GetMessagePos();
-      TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON,
-                     static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)), 0,
-                     Handle(), nullptr);
-      DestroyMenu(menu);
-    }
-    result = TRUE;
-    return true;
-  }
-  return false;
-}
-
-void OpenEventsList(Ormidal& app, HWND owner, ListMode mode) {
-  if (app.listDlg != nullptr) {
-    // A save while the list is open is stored into it all the same.
-    if (mode == ListMode::kNormal) app.listDlg->StorePending();
-    SetFocus(app.listDlg->Handle());
-    return;
-  }
-  app.listDlg = std::make_unique<ListDlg>(app, mode);
-  if (!app.listDlg->Create(owner)) app.listDlg.reset();
-}
-
-void DestroyEventsList(Ormidal& app) {
-  app.enableDeclined = false;
-  app.listDlg.reset();
-}
-
-void CloseEventsList(Ormidal& app) {
-  if (app.listDlg == nullptr) return;
-  if (app.engine->StopRequested() && !app.enableDeclined &&
-      app.host.SchedulerMessage("Scheduler is disabled. Enable scheduler now?", kMessageYesNo) ==
-          kAnswerYes) {
-    app.engine->EnableScheduler(app.Main()->SchedulePathText());
-    DestroyEventsList(app);
-    app.timerDlg->FocusButton(IDC_ENABLE);
-    return;
-  }
-  DestroyEventsList(app);
 }
 
 }  // namespace ormidal

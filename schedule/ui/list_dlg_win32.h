@@ -1,30 +1,56 @@
 // The Scheduled Events list: every entry of the schedule file as a row, with
-// Change, Delete and Open file. A save is stored through it.
+// Change, Delete and Open file. Its rows are only a view of the file, given
+// by whoever read or wrote it last.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "host.h"
 #include "schedule_edit.h"
+#include "scheduler_switch.h"
 #include "window_win32.h"
 
 namespace ormidal {
 
-class Ormidal;
+// What the list asks of the dialog that owns it.
+class ListOwner {
+ public:
+  virtual ~ListOwner() = default;
+  // Set by a Change until the next save: Delete then asks no question.
+  virtual bool ChangePending() const = 0;
+  // Change chose this entry. The owner closes the list, so the list is gone
+  // when this returns.
+  virtual void ChangeTo(const CurrentEntry& entry) = 0;
+  // The list's close: the owner may offer to enable the scheduler, then
+  // destroys the list.
+  virtual void CloseEventsList() = 0;
+};
 
 class ListDlg final : public fw::Dialog {
  public:
-  ListDlg(Ormidal& app, ListMode mode) : app_(app), mode_(mode) {}
+  struct Context {
+    HINSTANCE instance = nullptr;
+    std::string settingsFolder;
+    SchedulerHost& host;
+    FileSystem& files;
+    SchedulerSwitch& scheduler;
+    ListOwner& owner;
+  };
+  ListDlg(Context context, ScheduleList rows) : context_(std::move(context)), list_(std::move(rows)) {}
   bool Create(HWND owner);
-  // Stores the pending save into the rows and the file (a save while the list is open).
-  void StorePending();
-  ScheduleList& Rows() { return list_; }
+  // Shows the rows as the file now holds them, none selected.
+  void ShowRows(ScheduleList rows);
 
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, int code, HWND control) override;
-  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  void OnClose() override { context_.owner.CloseEventsList(); }
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
 
  private:
-  void ShowRows();
-  void ProvideText(NMHDR* header);
+  void Refresh();
+  void ProvideText(NMHDR& header);
   std::string_view CellText(int row, int column) const;
   std::vector<std::size_t> SelectedRows() const;
   int RowUnderCursor() const;
@@ -33,16 +59,8 @@ class ListDlg final : public fw::Dialog {
   void OpenScheduleFile();
   HWND ListView() const { return Item(1004); }
 
-  Ormidal& app_;
-  ListMode mode_;
+  Context context_;
   ScheduleList list_;
 };
-
-// Opens the list in the mode, or brings the open one forward.
-void OpenEventsList(Ormidal& app, HWND owner, ListMode mode);
-// The list's close: may offer to enable the scheduler, then destroys the list.
-void CloseEventsList(Ormidal& app);
-// Destroys the list without a question.
-void DestroyEventsList(Ormidal& app);
 
 }  // namespace ormidal

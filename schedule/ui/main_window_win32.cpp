@@ -1,8 +1,7 @@
 // Implements MainWindow with the framework's frame window.
 #include "main_window_win32.h"
 
-#include "ormidal_app_win32.h"
-#include "schedule_file.h"
+#include "engine_win32.h"
 #include "text.h"
 #include "time_text_win32.h"
 
@@ -16,62 +15,68 @@ constexpr UINT kTickMs = 1000;
 
 }  // namespace
 
-bool MainWindow::Create() {
-  mainTitle_ = fw::Clip("Schedule " + app_.options.windowName + " Recordings", kMainTitleLimit);
+MainWindow::~MainWindow() {
+  // Entry threads may still run; they must not find the dialog going away.
+  if (parts_) parts_->engineUi.SetDialog(nullptr);
+}
+
+bool MainWindow::Create(HINSTANCE instance, const std::string& windowName, UINT scheduleMessage,
+                        UINT mouseClickMessage) {
+  mainTitle_ = fw::Clip("Schedule " + windowName + " Recordings", kMainTitleLimit);
+  scheduleMessage_ = scheduleMessage;
+  mouseClickMessage_ = mouseClickMessage;
   const RECT rect{kOffScreen, kOffScreen, kOffScreen, kOffScreen};
-  if (!fw::FrameWindow::Create(app_.Instance(), L"OrmidalFrame", ClassOptions{},
-                               fw::Widen(mainTitle_), WS_OVERLAPPEDWINDOW, rect)) {
+  if (!fw::FrameWindow::Create(instance, L"OrmidalFrame", ClassOptions{}, fw::Widen(mainTitle_),
+                               WS_OVERLAPPEDWINDOW, rect)) {
     return false;
   }
-  schedulePath_ = SchedulePath(app_.options.settingsFolder);
   SetWindowTextA(Handle(), mainTitle_.c_str());
-  SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
   return true;
 }
 
-const std::string& MainWindow::SettingsFolder() const { return app_.options.settingsFolder; }
+void MainWindow::Start(Parts parts) {
+  parts.dialog.mainTitle = mainTitle_;
+  parts_.emplace(std::move(parts));
+  SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
+}
 
 void MainWindow::OnTimer() {
-  if (app_.timerDlg != nullptr) {
+  if (!parts_) return;
+  if (dialog_ != nullptr) {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    app_.timerDlg->SetClock(ClockText(FromSystemTime(now)));
+    dialog_->SetClock(ClockText(FromSystemTime(now)));
   }
+  SchedulerSwitch& scheduler = parts_->scheduler;
   if (!firstTickDone_) {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     firstTickDone_ = true;
-    app_.timerDlg = std::make_unique<TimerDlg>(app_);
-    if (app_.timerDlg->Create()) {
-      app_.engineUi->SetDialog(app_.timerDlg.get());
+    dialog_ = std::make_unique<TimerDlg>(parts_->dialog);
+    if (dialog_->Create(Handle())) {
+      parts_->engineUi.SetDialog(dialog_.get());
     } else {
-      app_.timerDlg.reset();
+      dialog_.reset();
     }
-    if (!app_.engine->SchedulerActive()) return;
-    app_.engine->EnableScheduler(schedulePath_);
-    if (app_.options.minimizeAtStart) {
-      ShowWindow(Handle(), SW_MINIMIZE);
-      app_.options.minimizeAtStart = false;
-    }
+    if (!scheduler.Active()) return;
+    scheduler.Enable();
+    if (parts_->minimizeAtStart) ShowWindow(Handle(), SW_MINIMIZE);
   }
-  if (app_.engine->SchedulerActive() && app_.timerDlg != nullptr) {
-    app_.timerDlg->SetStatus(app_.engine->AnySlotArmed() ? "Scheduler is active counting..."
-                                                         : "Scheduler is active waiting...");
+  if (scheduler.Active() && dialog_ != nullptr) {
+    dialog_->SetStatus(scheduler.Counting() ? "Scheduler is active counting..."
+                                            : "Scheduler is active waiting...");
   }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != 0 &&
-      (message == app_.scheduleRegisteredMessage || message == app_.mouseClickRegisteredMessage)) {
-    return 1;
-  }
+  if (message != 0 && (message == scheduleMessage_ || message == mouseClickMessage_)) return 1;
   if (message == WM_TIMER && wParam == kTickTimer) {
     OnTimer();
     return 0;
   }
   // The engine's threads use the application's objects to the end: the
   // process ends at once, as the dialog's close ends it.
-  if (message == WM_CLOSE) {
-    app_.host.EndProcess();
+  if (message == WM_CLOSE && parts_) {
+    parts_->dialog.host.EndProcess();
     return 0;
   }
   return fw::FrameWindow::HandleMessage(message, wParam, lParam);

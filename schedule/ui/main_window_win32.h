@@ -1,23 +1,37 @@
 // The scheduler's main window: an off-screen frame that owns the dialog,
-// gives the program its taskbar button and answers the recording program's
-// registered messages.
+// gives the program its taskbar button, answers the recording program's
+// registered messages and, once a second, drives the dialog's clock and
+// status line.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "engine_ui_win32.h"
+#include "scheduler_switch.h"
+#include "timer_dlg_win32.h"
 #include "window_win32.h"
 
 namespace ormidal {
 
-class Ormidal;
-
 class MainWindow final : public fw::FrameWindow {
  public:
-  explicit MainWindow(Ormidal& app) : app_(app) {}
-  bool Create();
+  // What the clock needs; the references outlive the window.
+  struct Parts {
+    SchedulerSwitch& scheduler;
+    AppEngineUi& engineUi;       // told of the dialog once it exists
+    TimerDlg::Context dialog;    // what the Schedule Recordings dialog is made with
+    bool minimizeAtStart = false;
+  };
+  ~MainWindow() override;
+  // Creates the hidden window titled after the recording program, answering
+  // the two registered messages from then on.
+  bool Create(HINSTANCE instance, const std::string& windowName, UINT scheduleMessage,
+              UINT mouseClickMessage);
+  // Starts the clock, whose first tick makes the dialog and enables the scheduler.
+  void Start(Parts parts);
   const std::string& MainTitle() const { return mainTitle_; }
-  const std::string& SchedulePathText() const { return schedulePath_; }
-  const std::string& SettingsFolder() const;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -25,10 +39,12 @@ class MainWindow final : public fw::FrameWindow {
  private:
   void OnTimer();
 
-  Ormidal& app_;
-  bool firstTickDone_ = false;
   std::string mainTitle_;
-  std::string schedulePath_;
+  UINT scheduleMessage_ = 0;
+  UINT mouseClickMessage_ = 0;
+  std::optional<Parts> parts_;
+  std::unique_ptr<TimerDlg> dialog_;
+  bool firstTickDone_ = false;
 };
 
 }  // namespace ormidal

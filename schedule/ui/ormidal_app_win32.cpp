@@ -7,39 +7,47 @@
 namespace ormidal {
 
 bool Ormidal::StartApplication() {
-  scheduleRegisteredMessage = RegisterWindowMessageA("Fendrel schedule");
-  mouseClickRegisteredMessage = RegisterWindowMessageA("mouse click");
+  const UINT scheduleMessage = RegisterWindowMessageA("Fendrel schedule");
+  const UINT mouseClickMessage = RegisterWindowMessageA("mouse click");
 
   if (!AnyRecordingProgramOpen(
           [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {
-    host.SchedulerMessage("No recording program is open.", kMessageOk);
+    host_.SchedulerMessage("No recording program is open.", kMessageOk);
   }
 
   char path[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  options.moduleFolder = ModuleFolderFromPath(path);
-  SetCurrentDirectoryA(options.moduleFolder.c_str());
+  options_.moduleFolder = ModuleFolderFromPath(path);
+  SetCurrentDirectoryA(options_.moduleFolder.c_str());
 
   CmdLineInfo cmdLineInfo;
   fw::WalkCommandLine<char>(GetCommandLineA(), cmdLineInfo);
-  InterpretParameters(cmdLineInfo.parameterTable, options, currentEntry);
+  InterpretParameters(cmdLineInfo.parameterTable, options_, proposed_);
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES |
                                                        ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  mainWindow_ = std::make_unique<ormidal::MainWindow>(*this);
-  if (!mainWindow_->Create()) return false;
-  ShowWindow(mainWindow_->Handle(), SW_HIDE);
-  SetMainWindow(mainWindow_->Handle());
+  frame_ = std::make_unique<ormidal::MainWindow>();
+  if (!frame_->Create(Instance(), options_.windowName, scheduleMessage, mouseClickMessage)) {
+    return false;
+  }
+  ShowWindow(frame_->Handle(), SW_HIDE);
+  SetMainWindow(frame_->Handle());
 
-  link = std::make_unique<LinkState>(options.windowName);
-  recorderWindows =
-      std::make_unique<Win32RecorderWindows>(mainWindow_->Handle(), scheduleRegisteredMessage);
-  recorderControl =
-      std::make_unique<RecorderControl>(*link, *recorderWindows, host, options.audioMode);
-  engineUi = std::make_unique<AppEngineUi>();
-  engine = std::make_unique<Engine>(engineSystem, host, files, *engineUi, *recorderControl, options);
+  link_ = std::make_unique<LinkState>(options_.windowName);
+  recorderWindows_ = std::make_unique<Win32RecorderWindows>(frame_->Handle(), scheduleMessage);
+  recorderControl_ =
+      std::make_unique<RecorderControl>(*link_, *recorderWindows_, host_, options_.audioMode);
+  engineUi_ = std::make_unique<AppEngineUi>();
+  engine_ = std::make_unique<Engine>(engineSystem_, host_, files_, *engineUi_, *recorderControl_,
+                                     options_);
+  scheduler_ = std::make_unique<EngineSwitch>(*engine_, SchedulePath(options_.settingsFolder));
+  frame_->Start(ormidal::MainWindow::Parts{
+      *scheduler_, *engineUi_,
+      TimerDlg::Context{Instance(), options_, proposed_, {}, *scheduler_, host_, files_, *link_,
+                        *recorderWindows_},
+      options_.minimizeAtStart});
   return true;
 }
 

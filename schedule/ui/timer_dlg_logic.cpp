@@ -26,20 +26,22 @@ std::string CheckDuration(std::string_view text, DurationParts& parts) {
   return {};
 }
 
-bool PrepareSave(DialogValues& values, Options& options, CurrentEntry& current,
-                 PendingSave& pending, FileSystem& files, SchedulerHost& host) {
+std::optional<ScheduleList> SaveEntry(DialogValues& values, Options& options, CurrentEntry& current,
+                                      FileSystem& files, SchedulerHost& host) {
   EntryInput input;
-  input.fileName = fw::Clip(values.fileName, kFieldLimit);
+  input.fileName = values.fileName;
   if (input.fileName.empty()) {
     host.SchedulerMessage("File name not specified", kMessageOk);
-    return false;
+    return std::nullopt;
   }
-  input.url = fw::Clip(values.url, kFieldLimit);
+  input.url = values.url;
   input.programName = values.programName;
   input.audioMode = options.audioMode;
   if (!options.audioMode) {
     if (values.windowPosition.empty() || !fw::Contains(values.windowPosition, ",")) {
-      if (host.SchedulerMessage(kWindowPositionQuestion, kMessageYesNo) != kAnswerYes) return false;
+      if (host.SchedulerMessage(kWindowPositionQuestion, kMessageYesNo) != kAnswerYes) {
+        return std::nullopt;
+      }
       values.windowPosition = kDefaultWindowPosition;
     }
     input.windowPosition = values.windowPosition;
@@ -55,22 +57,28 @@ bool PrepareSave(DialogValues& values, Options& options, CurrentEntry& current,
   const std::string durationProblem = CheckDuration(values.duration, parts);
   if (!durationProblem.empty()) {
     host.SchedulerMessage(durationProblem, kMessageOk);
-    return false;
+    return std::nullopt;
   }
   input.hours = parts.hours;
   input.minutes = parts.minutes;
   input.seconds = parts.seconds;
 
+  PendingSave pending;
   const ComposeResult composed = ComposeEntryLine(input, pending);
   current.startTime = composed.startTime;
   current.endTime = composed.endTime;
   if (composed.outcome != ComposeOutcome::kComposed) {
-    const std::string_view message = RefusalMessage(composed.outcome);
-    if (!message.empty()) host.SchedulerMessage(std::string(message), kMessageOk);
-    return false;
+    host.SchedulerMessage(std::string(RefusalMessage(composed.outcome)), kMessageOk);
+    return std::nullopt;
   }
   LoadSettings(options, files, host);
-  return DurationMatchesSettings(options, values.duration, host);
+  if (!DurationMatchesSettings(options, values.duration, host)) return std::nullopt;
+  EditOutcome stored = SaveEntryLine({options.settingsFolder, files}, pending);
+  if (!stored.message.empty()) {
+    host.SchedulerMessage(stored.message, kMessageOk);
+    return std::nullopt;
+  }
+  return std::move(stored.rows);
 }
 
 std::string PositionBoxText(std::string_view url, std::string_view position) {

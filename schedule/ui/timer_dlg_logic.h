@@ -2,6 +2,7 @@
 // checks and composition of Save Schedule, and what a fill shows.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,12 +40,14 @@ struct DurationParts {
 // The Duration box's checks; the message of the first that fails, or "".
 std::string CheckDuration(std::string_view text, DurationParts& parts);
 
-// Save Schedule up to the point where the entry is stored: every check and
-// question in order, the composition into pending, the start and end into
-// current and the settings rule. values.windowPosition ends as the position
-// used; values.duration as the Duration box must show. True when the save goes on.
-bool PrepareSave(DialogValues& values, Options& options, CurrentEntry& current,
-                 PendingSave& pending, FileSystem& files, SchedulerHost& host);
+// Save Schedule up to the enable question: every check and question in
+// order, the composition (its start and end kept in current), the settings
+// rule and the store. Every refusal and failure is told through host.
+// values.windowPosition ends as the position used, values.duration as the
+// Duration box must show. Gives the rows of the file as stored, or nothing
+// when nothing was stored.
+std::optional<ScheduleList> SaveEntry(DialogValues& values, Options& options, CurrentEntry& current,
+                                      FileSystem& files, SchedulerHost& host);
 
 // The Window position box for an entry: "Click required..." for a URL meant
 // for the audio recorder, else position.

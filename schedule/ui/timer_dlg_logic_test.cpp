@@ -20,13 +20,18 @@ DialogValues Valid() {
   return v;
 }
 
+// A save in a settings folder held in memory; the settings file is there
+// and empty, so the DVD rule is skipped and nothing is said about it.
 struct Save {
+  Save() { files.files[SettingsPath("")] = ""; }
   Options options;
   CurrentEntry current;
-  PendingSave pending;
+  MapFiles files;
   FakeHost host;
-  FailingFiles files;  // no settings file: the DVD rule is skipped
-  bool Run(DialogValues& v) { return PrepareSave(v, options, current, pending, files, host); }
+  std::optional<ScheduleList> Run(DialogValues& v) {
+    return SaveEntry(v, options, current, files, host);
+  }
+  std::string File() { return files.files[SchedulePath("")]; }
 };
 
 TEST(CheckDuration, ShapeRangesAndZero) {
@@ -44,32 +49,40 @@ TEST(CheckDuration, ShapeRangesAndZero) {
   EXPECT_EQ(p.minutes, -1);
 }
 
-TEST(PrepareSave, StoresTheComposedLineAndTheTimes) {
+TEST(SaveEntry, StoresTheComposedLineAndKeepsTheTimes) {
   Save s;
   DialogValues v = Valid();
-  ASSERT_TRUE(s.Run(v));
-  EXPECT_EQ(s.pending.pendingLine,
+  const std::optional<ScheduleList> rows = s.Run(v);
+  ASSERT_TRUE(rows.has_value());
+  EXPECT_EQ(s.File(),
             "Concert URL: C:\\clips\\a.asx START: Jan 05,2024 08:30:00 PM END: Jan 05,2024 "
-            "10:00:00 PM REPEAT: Once");
+            "10:00:00 PM REPEAT: Once PROG: player WND: 100,100,600,500\r\n");
+  ASSERT_EQ(rows->rows.size(), 1u);
+  EXPECT_EQ(rows->rows[0].fields.timeName, "Concert");
   EXPECT_EQ(FileTimeToText(s.current.startTime), "Jan 05,2024 08:30:00 PM");
   EXPECT_EQ(FileTimeToText(s.current.endTime), "Jan 05,2024 10:00:00 PM");
-  EXPECT_EQ(s.host.messages, std::vector<std::string>{"Cannot read settings"});
+  EXPECT_TRUE(s.host.messages.empty());
 }
 
-TEST(PrepareSave, RefusalsComeInOrder) {
+TEST(SaveEntry, RefusalsComeInOrderAndEveryOneIsTold) {
   Save s;
   DialogValues v = Valid();
   v.fileName.clear();
   v.duration = "bad";
   v.repeat = {};
+  v.date.month = 13;
   EXPECT_FALSE(s.Run(v));
   EXPECT_EQ(s.host.messages.back(), "File name not specified");
 
-  v.fileName = "x";
+  v.fileName = "x START: y";
   EXPECT_FALSE(s.Run(v));
   EXPECT_EQ(s.host.messages.back(), "Invalid timer duration (use hh:mm:ss)");
 
   v.duration = "00:10:00";
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(), "Invalid start date (select a day in the calendar)");
+
+  v.date.month = 1;
   EXPECT_FALSE(s.Run(v));
   EXPECT_EQ(s.host.messages.back(), "Please specify the Repeat mode");
 
@@ -78,9 +91,32 @@ TEST(PrepareSave, RefusalsComeInOrder) {
   EXPECT_FALSE(s.Run(v));
   EXPECT_EQ(s.host.messages.back(), "Start time is later then end time");
   EXPECT_NE(s.current.startTime, 0u);  // written before the refusal
+
+  // The settings rule comes before the store's own refusals.
+  s.files.files[SettingsPath("")] = "Protocol: 2\r\nMax File Time: 3600\r\n";
+  v.duration = "00:10:00";
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back().rfind("When DVD video format is used", 0), 0u);
+  EXPECT_EQ(v.duration, "01:00:00");
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages.back(),
+            "The File Name contains \"START:\", which separates the fields of the scheduler "
+            "file. Cannot save data.");
+  EXPECT_EQ(s.host.messages.size(), 7u);
+  EXPECT_EQ(s.files.files.count(SchedulePath("")), 0u);
 }
 
-TEST(PrepareSave, TheWindowPositionQuestion) {
+TEST(SaveEntry, AFileThatCannotBeWrittenIsTold) {
+  Save s;
+  s.files.failing = MapFiles::Step::kReplace;
+  DialogValues v = Valid();
+  EXPECT_FALSE(s.Run(v));
+  EXPECT_EQ(s.host.messages, std::vector<std::string>{"Cannot write the scheduler file "
+                                                      "\\schedule.log (Step failed). Cannot save data."});
+  EXPECT_EQ(s.File(), "");
+}
+
+TEST(SaveEntry, TheWindowPositionQuestion) {
   Save s;
   DialogValues v = Valid();
   v.windowPosition = kClickRequired;
@@ -93,24 +129,25 @@ TEST(PrepareSave, TheWindowPositionQuestion) {
   s.host.answers = {kAnswerYes};
   EXPECT_TRUE(s.Run(v));
   EXPECT_EQ(v.windowPosition, "100,100,600,500");
-  EXPECT_EQ(s.pending.pendingEntry.timePos, "100,100,600,500");
+  EXPECT_TRUE(s.File().ends_with(" WND: 100,100,600,500\r\n"));
 
   Save audio;
   audio.options.audioMode = true;
+  audio.files.files.clear();  // no settings read in audio mode
   DialogValues a = Valid();
   a.windowPosition.clear();
   EXPECT_TRUE(audio.Run(a));
   EXPECT_TRUE(audio.host.messages.empty());  // no question, and no settings read
-  EXPECT_EQ(audio.pending.pendingEntry.timePos, "");
+  EXPECT_TRUE(audio.File().ends_with(" WND: \r\n"));
 }
 
-TEST(PrepareSave, EmptyUrlStoresNoProgramName) {
+TEST(SaveEntry, EmptyUrlStoresNoProgramName) {
   Save s;
   DialogValues v = Valid();
   v.url.clear();
   ASSERT_TRUE(s.Run(v));
-  EXPECT_EQ(s.pending.pendingEntry.timeProg, "");
-  EXPECT_EQ(s.pending.pendingLine.substr(0, 21), "Concert URL:  START: ");
+  EXPECT_EQ(s.File().substr(0, 21), "Concert URL:  START: ");
+  EXPECT_TRUE(s.File().ends_with(" PROG:  WND: 100,100,600,500\r\n"));
 }
 
 TEST(DialogFill, PositionAndRepeatBoxes) {

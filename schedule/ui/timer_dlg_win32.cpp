@@ -4,11 +4,9 @@
 #include <commctrl.h>
 
 #include <array>
-#include <memory>
 #include <vector>
 
-#include "list_dlg_win32.h"
-#include "ormidal_app_win32.h"
+#include "engine_win32.h"
 #include "recorder_win32.h"
 #include "resource.h"
 #include "time_text_win32.h"
@@ -24,20 +22,28 @@ constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC
 
 }  // namespace
 
-bool TimerDlg::Create() {
-  return CreateModeless(app_.Instance(), IDD_TIMER_DLG, app_.Main()->Handle());
+TimerDlg::TimerDlg(Context context) : context_(std::move(context)) {
+  static_cast<EntryFields&>(current_) = context_.proposed;
+}
+
+// The list goes first: its window is owned by this one.
+TimerDlg::~TimerDlg() { list_.reset(); }
+
+bool TimerDlg::Create(HWND mainWindow) {
+  mainWindow_ = mainWindow;
+  return CreateModeless(context_.instance, IDD_TIMER_DLG, mainWindow);
 }
 
 bool TimerDlg::OnInitDialog() {
   SetCurrentTime();
   SetText(IDC_DURATION, "00:00:00");
-  SetText(IDC_URL, app_.currentEntry.timeUrl);
-  SetText(IDC_FILE_NAME, app_.currentEntry.timeName);
-  SetText(IDC_WINDOW_POSITION, app_.currentEntry.timePos);
+  SetText(IDC_URL, current_.timeUrl);
+  SetText(IDC_FILE_NAME, current_.timeName);
+  SetText(IDC_WINDOW_POSITION, current_.timePos);
   CheckDlgButton(Handle(), IDC_ONCE, BST_CHECKED);
-  if (app_.options.protocol == 2) SetText(IDC_DURATION, app_.options.durationText);
+  if (context_.options.protocol == 2) SetText(IDC_DURATION, context_.options.durationText);
   SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetWindowTextA(Handle(), ("Schedule " + app_.options.windowName + " Recordings...").c_str());
+  SetWindowTextA(Handle(), ("Schedule " + context_.options.windowName + " Recordings...").c_str());
   BringWindowToTop(Handle());
   SetTimer(Handle(), kPresenceTimer, kPresenceMs, nullptr);
   return true;
@@ -112,8 +118,8 @@ void TimerDlg::ShowStart(FileTime start) {
 }
 
 void TimerDlg::FillFromCurrentEntry() {
-  const CurrentEntry& e = app_.currentEntry;
-  app_.engine->DisableScheduler();
+  const CurrentEntry& e = current_;
+  context_.scheduler.Disable();
   SetStatus("Scheduller is disabled");
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
@@ -144,7 +150,7 @@ void TimerDlg::ShowEntry(const ShownEntry& e) {
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
   SetText(IDC_URL, e.timeUrl);
-  if (!app_.options.audioMode) SetText(IDC_WINDOW_POSITION, e.position);
+  if (!context_.options.audioMode) SetText(IDC_WINDOW_POSITION, e.position);
   if (PositionBoxText(e.timeUrl, "") == kClickRequired) SetText(IDC_WINDOW_POSITION, kClickRequired);
   ShowStart(e.startTime);
   SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
@@ -153,42 +159,87 @@ void TimerDlg::ShowEntry(const ShownEntry& e) {
 
 void TimerDlg::SaveSchedule() {
   DialogValues values = ReadControls();
-  const bool goOn = PrepareSave(values, app_.options, app_.currentEntry, app_.pending, app_.files,
-                                app_.host);
+  std::optional<ScheduleList> stored =
+      SaveEntry(values, context_.options, current_, context_.files, context_.host);
   // The default position is used for this save only: the box keeps what the
   // user typed, so the next save with it asks again.
   SetText(IDC_DURATION, values.duration);
-  if (!goOn) return;
-  OpenEventsList(app_, Handle(), ListMode::kNormal);
-  app_.changePending = false;
-  app_.engine->DisableScheduler();
-  if (app_.host.SchedulerMessage("Enable scheduler now?", kMessageYesNo) == kAnswerYes) {
-    app_.engine->EnableScheduler(app_.Main()->SchedulePathText());
-    DestroyEventsList(app_);
+  if (!stored) return;  // the user has been told why
+  OpenEventsList(std::move(*stored));
+  changePending_ = false;
+  context_.scheduler.Disable();
+  if (context_.host.SchedulerMessage("Enable scheduler now?", kMessageYesNo) == kAnswerYes) {
+    context_.scheduler.Enable();
+    DestroyEventsList();
     FocusButton(IDC_ENABLE);
   } else {
-    app_.enableDeclined = true;
-    app_.engine->DisableScheduler();
+    enableDeclined_ = true;
+    context_.scheduler.Disable();
   }
 }
 
 void TimerDlg::EnableButton() {
-  if (app_.engine->SchedulerActive()) {
-    if (app_.host.SchedulerMessage(
+  if (context_.scheduler.Active()) {
+    if (context_.host.SchedulerMessage(
             "Scheduler is currently active. Would you like to stop the scheduler now?",
             kMessageYesNo) == kAnswerYes) {
-      app_.engine->DisableScheduler();
+      context_.scheduler.Disable();
     }
     return;
   }
-  app_.engine->EnableScheduler(app_.Main()->SchedulePathText());
+  context_.scheduler.Enable();
 }
 
 void TimerDlg::ViewEventsList() {
   SetText(IDC_WINDOW_POSITION, "");
-  app_.pending.pendingLine.clear();
-  OpenEventsList(app_, Handle(), ListMode::kViewOnly);
+  if (list_ != nullptr) {
+    SetFocus(list_->Handle());
+    return;
+  }
+  EditOutcome read = LoadScheduleList({context_.options.settingsFolder, context_.files});
+  if (!read.message.empty()) context_.host.SchedulerMessage(read.message, kMessageOk);
+  OpenEventsList(read.rows ? std::move(*read.rows) : ScheduleList{});
 }
+
+void TimerDlg::OpenEventsList(ScheduleList rows) {
+  if (list_ != nullptr) {
+    list_->ShowRows(std::move(rows));
+    SetFocus(list_->Handle());
+    return;
+  }
+  ListDlg::Context listContext{context_.instance,      context_.options.settingsFolder,
+                               context_.host,          context_.files,
+                               context_.scheduler,     *this};
+  list_ = std::make_unique<ListDlg>(std::move(listContext), std::move(rows));
+  if (!list_->Create(Handle())) list_.reset();
+}
+
+void TimerDlg::DestroyEventsList() {
+  enableDeclined_ = false;
+  list_.reset();
+}
+
+void TimerDlg::CloseEventsList() {
+  if (list_ == nullptr) return;
+  if (context_.scheduler.StopRequested() && !enableDeclined_ &&
+      context_.host.SchedulerMessage("Scheduler is disabled. Enable scheduler now?",
+                                     kMessageYesNo) == kAnswerYes) {
+    context_.scheduler.Enable();
+    DestroyEventsList();
+    FocusButton(IDC_ENABLE);
+    return;
+  }
+  DestroyEventsList();
+}
+
+void TimerDlg::ChangeTo(const CurrentEntry& entry) {
+  current_ = entry;
+  CloseEventsList();
+  changePending_ = true;
+  FillFromCurrentEntry();
+}
+
+void TimerDlg::OnClose() { context_.host.EndProcess(); }
 
 void TimerDlg::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return;
@@ -201,7 +252,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
       EnableButton();
       return;
     case IDC_DISABLE:
-      app_.engine->DisableScheduler();
+      context_.scheduler.Disable();
       return;
     case IDC_VIEW_SCHEDULER:
       ViewEventsList();
@@ -218,15 +269,11 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
       ShowRepeat(boxes);
       return;
     case IDC_TEST_URL:
-      TestUrl(Text(IDC_URL), app_.options.browserLaunch, app_.Main()->MainTitle(), app_.host);
+      TestUrl(Text(IDC_URL), context_.options.browserLaunch, context_.mainTitle, context_.host);
       return;
     case IDC_HELP_BUTTON:
-      OpenHelp(*app_.recorderWindows);
+      OpenHelp(context_.recorderWindows);
       return;
-    case IDCANCEL:
-      ExitProcess(0);
-    case IDOK:
-      return;  // Enter does nothing
     default:
       for (int box : kDayBoxes) {
         if (id == box) {
@@ -234,15 +281,15 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
           ShowRepeat(boxes);
         }
       }
-      return;
+      return;  // Enter (IDOK) does nothing
   }
 }
 
 bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == kPresenceTimer && RecordingProgramGone(*app_.link, *app_.recorderWindows)) {
-        ExitProcess(0);
+      if (wParam == kPresenceTimer && RecordingProgramGone(context_.link, context_.recorderWindows)) {
+        OnClose();
       }
       result = TRUE;
       return true;
@@ -254,14 +301,11 @@ bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
     }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
-        ShowWindow(app_.Main()->Handle(), SW_MINIMIZE);
+        ShowWindow(mainWindow_, SW_MINIMIZE);
         result = TRUE;
         return true;
       }
-      if ((wParam & 0xFFF0) == SC_CLOSE) ExitProcess(0);
       return false;
-    case WM_CLOSE:
-      ExitProcess(0);
     default:
       return false;
   }

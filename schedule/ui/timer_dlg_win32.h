@@ -1,23 +1,39 @@
 // The Schedule Recordings dialog: shows one recording, saves it, enables and
-// disables the scheduler, opens the Scheduled Events list, and ends the
+// disables the scheduler, owns the Scheduled Events list, and ends the
 // program when closed or when the recording program is gone.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "list_dlg_win32.h"
+#include "options.h"
+#include "recorder_link.h"
 #include "schedule_entry.h"
+#include "scheduler_switch.h"
 #include "timer_dlg_logic.h"
 #include "window_win32.h"
 
 namespace ormidal {
 
-class Ormidal;
-
-class TimerDlg final : public fw::Dialog {
+class TimerDlg final : public fw::Dialog, private ListOwner {
  public:
-  explicit TimerDlg(Ormidal& app) : app_(app) {}
-  bool Create();
-  void FillFromCurrentEntry();
+  // What the dialog works with; the references outlive it.
+  struct Context {
+    HINSTANCE instance = nullptr;
+    Options options;      // its own copy: every save reads the settings again
+    EntryFields proposed;  // the file name, URL and position of the command line
+    std::string mainTitle;  // the main window's, which Test URL hands on
+    SchedulerSwitch& scheduler;
+    SchedulerHost& host;
+    FileSystem& files;
+    LinkState& link;
+    RecorderWindows& recorderWindows;
+  };
+  explicit TimerDlg(Context context);
+  ~TimerDlg() override;
+  // Creates the dialog owned by the main window, which is minimized in its stead.
+  bool Create(HWND mainWindow);
   // From an entry's Timer thread: the controls change on this dialog's thread.
   void FillFromEntry(const ScheduleEntry& entry);
   void SetStatus(const std::string& text);
@@ -27,12 +43,22 @@ class TimerDlg final : public fw::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, int code, HWND control) override;
+  void OnClose() override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
+  // ListOwner
+  bool ChangePending() const override { return changePending_; }
+  void ChangeTo(const CurrentEntry& entry) override;
+  void CloseEventsList() override;
+
   void SaveSchedule();
   void EnableButton();
   void ViewEventsList();
+  // Opens the list on rows, or shows them in the open one and brings it forward.
+  void OpenEventsList(ScheduleList rows);
+  void DestroyEventsList();
+  void FillFromCurrentEntry();
   void SetCurrentTime();
   void ShowStart(FileTime start);
   // What a fill from a started entry shows, copied off the entry's thread.
@@ -48,7 +74,12 @@ class TimerDlg final : public fw::Dialog {
   void ShowRepeat(const RepeatChoice& boxes);
   RepeatChoice ReadRepeat() const;
 
-  Ormidal& app_;
+  Context context_;
+  HWND mainWindow_ = nullptr;
+  CurrentEntry current_;
+  bool changePending_ = false;  // a Change was taken and not saved yet
+  bool enableDeclined_ = false;  // a save's enable question was answered No
+  std::unique_ptr<ListDlg> list_;  // at most one list at a time
 };
 
 }  // namespace ormidal

@@ -1,7 +1,7 @@
 // Test entry point: the first argument names the folder of the finished programs.
 #include <gtest/gtest.h>
 
-#include "e2e_support.h"
+#include "harness.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

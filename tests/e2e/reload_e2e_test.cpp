@@ -1,15 +1,126 @@
+// reload.exe under Wine: each case copies the finished tool into a folder of
+// its own, runs it and reads its report.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <shlobj.h>
 
-#include "e2e_support.h"
+#include <deque>
+#include <map>
+#include <memory>
+#include <regex>
+
 #include "filter_check.h"
-#include "reload_e2e_support.h"
+#include "harness.h"
+#include "scoped_win32.h"
 
 namespace reload_e2e {
 namespace {
 
+using namespace e2e;
 using namespace std::chrono_literals;
+
+std::wstring KnownFolder(int id) {
+  wchar_t path[MAX_PATH + 1] = {};
+  SHGetFolderPathW(nullptr, id, nullptr, 0, path);
+  return path;
+}
+std::wstring AppDataFolder() { return KnownFolder(CSIDL_APPDATA); }
+std::wstring LocalAppDataFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA); }
+
+// Copies reload.exe into folder and writes Bin\ with the given batch files
+// (name to content); with copyProductBatches the product's own are copied.
+void InstallTool(const std::wstring& folder, bool copyProductBatches,
+                 const std::map<std::wstring, std::string>& batches = {}) {
+  const std::wstring dist = DistFolder();
+  CopyFileW((dist + L"\\reload.exe").c_str(), (folder + L"\\reload.exe").c_str(), FALSE);
+  CreateDirectoryW((folder + L"\\Bin").c_str(), nullptr);
+  if (copyProductBatches) {
+    for (const wchar_t* name : {L"install_all.bat", L"uninstall_all.bat"}) {
+      CopyFileW((dist + L"\\Bin\\" + name).c_str(), (folder + L"\\Bin\\" + name).c_str(), FALSE);
+    }
+  }
+  for (const auto& [name, content] : batches) WriteFileBytes(folder + L"\\Bin\\" + name, content);
+}
+
+// One run of the tool copied into folder, started from elsewhere: it must
+// find its files by its own folder.
+class ToolRun : public Process {
+ public:
+  ToolRun(std::wstring folder, std::wstring arguments)
+      : folder_(std::move(folder)), arguments_(std::move(arguments)) {}
+  bool Start() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    StartOptions elsewhere;
+    elsewhere.directory = temp;
+    return Process::Start(L"\"" + folder_ + L"\\reload.exe\"" + (arguments_.empty() ? L"" : L" " + arguments_),
+                          elsewhere);
+  }
+  std::string Report() const { return ReadFileBytes(folder_ + L"\\LogFilters.txt"); }
+
+ private:
+  std::wstring folder_;
+  std::wstring arguments_;
+};
+
+// Waits (bounded) until at least `expected` report viewers show
+// "LogFilters.txt", then closes every one of them and waits for their
+// processes to end. Returns how many viewers were found.
+int CloseReportViewers(int expected, std::chrono::milliseconds limit) {
+  std::vector<HWND> viewers;
+  WaitFor([&] { return static_cast<int>((viewers = WindowsWithTitlePart("LogFilters.txt")).size()) >= expected; },
+          limit);
+  std::vector<fw::ScopedHandle> processes;
+  for (HWND viewer : viewers) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(viewer, &id);
+    processes.emplace_back(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    PostMessageW(viewer, WM_CLOSE, 0, 0);
+  }
+  for (const fw::ScopedHandle& process : processes) {
+    if (process && WaitForSingleObject(process.Get(), 5000) != WAIT_OBJECT_0) {
+      TerminateProcess(process.Get(), 0);
+      WaitForSingleObject(process.Get(), 5000);
+    }
+  }
+  return static_cast<int>(viewers.size());
+}
+
+// A report compared with literal parts and short patterns for what changes
+// from run to run (date, time, version name).
+struct Part {
+  bool pattern;
+  std::string text;
+};
+Part Literal(std::string text) { return {false, std::move(text)}; }
+Part Pattern(std::string regex) { return {true, std::move(regex)}; }
+
+// Empty when the report matches; otherwise where and how it differs.
+std::string Mismatch(const std::string& report, const std::vector<Part>& parts) {
+  std::size_t at = 0;
+  for (const Part& part : parts) {
+    if (!part.pattern) {
+      if (report.compare(at, part.text.size(), part.text) != 0) {
+        std::size_t same = 0;
+        while (at + same < report.size() && same < part.text.size() && report[at + same] == part.text[same]) ++same;
+        return "at byte " + std::to_string(at + same) + ": expected \"" + part.text.substr(same, 60) +
+               "\" but found \"" + report.substr(at + same, 60) + "\"";
+      }
+      at += part.text.size();
+      continue;
+    }
+    // Patterns cover a few dozen bytes; searching a short window keeps std::regex shallow.
+    const std::string window = report.substr(at, 200);
+    std::smatch match;
+    if (!std::regex_search(window, match, std::regex(part.text), std::regex_constants::match_continuous)) {
+      return "at byte " + std::to_string(at) + ": pattern " + part.text + " does not match \"" +
+             report.substr(at, 60) + "\"";
+    }
+    at += static_cast<std::size_t>(match.length(0));
+  }
+  if (at != report.size()) return "unexpected bytes after the end: \"" + report.substr(at, 60) + "\"";
+  return {};
+}
 using reload::FilterList;
 using reload::kAudioCapturerId;
 
@@ -77,15 +188,9 @@ class ReloadE2E : public ::testing::Test {
     DeleteKeyTree(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId));
     DeleteKeyTree(HKEY_CURRENT_USER, kWineVersionKey);
     SetEnvironmentVariableW(kWaitSetting, nullptr);
-    // RELOAD_E2E_KEEP leaves the tool folders for a look after a failure.
-    if (std::getenv("RELOAD_E2E_KEEP") == nullptr) {
-      for (const auto& folder : folders_) RemoveFolder(folder);
-    }
   }
-  std::wstring Folder(const std::wstring& name) {
-    folders_.push_back(NewFolder(name));
-    return folders_.back();
-  }
+  // Removed after the test (kept with E2E_KEEP set, for a look after a failure).
+  std::wstring Folder(const std::wstring& name) { return folders_.emplace_back(name).Wide(); }
   static void RegisterAllFilters(const std::wstring& server) {
     for (const auto id : FilterList) ASSERT_TRUE(SetRegistryText(HKEY_CLASSES_ROOT, ServerKey(id), L"", server));
     ASSERT_TRUE(SetRegistryText(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId),
@@ -93,7 +198,7 @@ class ReloadE2E : public ::testing::Test {
   }
 
  private:
-  std::vector<std::wstring> folders_;
+  std::deque<TempFolder> folders_;
 };
 
 TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReportTellsItByteForByte) {
@@ -144,7 +249,7 @@ TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReport
 
 TEST_F(ReloadE2E, AConsoleWindowTheToolDidNotStartIsLeftOpenAndUntouched) {
   const std::string title = "C:\\Windows\\System32\\cmd.exe";
-  e2e::TitledWindow console(title);
+  RecordingProgram console(title);
   ASSERT_NE(console.Handle(), nullptr);
   const std::wstring folder = Folder(L"Console");
   InstallTool(folder, true);
@@ -154,7 +259,7 @@ TEST_F(ReloadE2E, AConsoleWindowTheToolDidNotStartIsLeftOpenAndUntouched) {
   EXPECT_EQ(run.ExitCode(), 0u);
   EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
   EXPECT_TRUE(IsWindow(console.Handle()));
-  EXPECT_EQ(e2e::WindowText(console.Handle()), title);
+  EXPECT_EQ(WindowText(console.Handle()), title);
   EXPECT_NE(run.Report().find(kInstallClosing + Heading(L"Lumora 8")), std::string::npos);
   // Only the batches' own run times were waited for, not a window's.
   EXPECT_LT(run.Seconds(), 8.0);
@@ -203,7 +308,7 @@ TEST_F(ReloadE2E, ABatchPastTheBoundGetsTheSlowResponseMessageAndAReportThatSays
   // The batch itself was left to run; released, it ends on its own.
   EXPECT_FALSE(FileExists(folder + L"\\Bin\\done.txt"));
   ASSERT_TRUE(WriteFileBytes(release.file, "go"));
-  EXPECT_TRUE(e2e::WaitFor([&] { return FileExists(folder + L"\\Bin\\done.txt"); }, 10s));
+  EXPECT_TRUE(WaitFor([&] { return FileExists(folder + L"\\Bin\\done.txt"); }, 10s));
 }
 
 TEST_F(ReloadE2E, WhereTheToolsFolderCannotTakeTheReportItAppearsFromLocalAppData) {
@@ -264,7 +369,7 @@ TEST_F(ReloadE2E, ProductComesFromTheParametersOrElseFromTheFolder) {
       {L"Plain Word", L"x window Pellux w Lumora", "Pellux", "", kInstallClosing},
   };
   std::vector<std::unique_ptr<ToolRun>> runs;
-  std::vector<ToolRun*> all;
+  std::vector<Process*> all;
   for (const auto& c : cases) {
     const std::wstring folder = Folder(c.folder);
     InstallTool(folder, false, {{L"uninstall_all.bat", kNoOpBatch}, {L"install_all.bat", kNoOpBatch}});

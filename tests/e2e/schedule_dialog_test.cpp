@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
-#include "e2e_support.h"
+#include "harness.h"
 #include "local_time.h"
 
 namespace {
@@ -43,7 +41,7 @@ class Scheduler {
                      const std::string& scheduleFile = kFutureLine)
       : folder_(folderName), title_("Schedule " + windowName + " Recordings...") {
     Settings("Protocol: 0\r\n");
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << scheduleFile;
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", scheduleFile);
     started_ = process.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w " + windowName +
                              " /dir \"" + folder_.Windows() + "\"");
   }
@@ -56,13 +54,10 @@ class Scheduler {
   }
   // The recording program's settings, read again by every save.
   void Settings(const std::string& text) {
-    std::ofstream(folder_.Path() / "settings.ini", std::ios::binary) << text;
+    e2e::WriteFileBytes(folder_.Path() / "settings.ini", text);
   }
   HWND EventsList() const { return e2e::FindProcessWindow(process.Id(), "#32770", "Scheduled Events"); }
-  std::string ScheduleFile() const {
-    std::ifstream in(folder_.Path() / "schedule.log", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string ScheduleFile() const { return e2e::ReadFileBytes(folder_.Path() / "schedule.log"); }
   // Text of the next message box, answered with id.
   std::string Answer(int id, std::chrono::milliseconds timeout = 5s) {
     HWND box = e2e::WaitMessageBox(process.Id(), kCaption, timeout);
@@ -185,6 +180,14 @@ TEST(ScheduleDialog, SaveRefusesInTheOrderOfItsChecksAndStoresNothing) {
             "When DVD video format is used the recording duration must be the same as the recording "
             "time specified in Lumora Settings.");
   EXPECT_EQ(e2e::ControlText(dialog, kDuration), "01:00:00");
+
+  // Last of all: a text holding what separates the fields of a line.
+  s.Settings("Protocol: 0\r\n");
+  e2e::SetControlText(dialog, kFileName, "News START: at nine");
+  e2e::Click(dialog, kSave);
+  EXPECT_EQ(s.Answer(IDOK),
+            "The File Name contains \"START:\", which separates the fields of the scheduler file. "
+            "Cannot save data.");
 
   EXPECT_FALSE(s.MessageShown(300ms));
   EXPECT_EQ(s.EventsList(), nullptr);
@@ -370,8 +373,8 @@ TEST(ScheduleDialog, ClosingTheMainWindowWhileARecordingRunsEndsWithCodeZero) {
 
 TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogCloses) {
   // Independent schedulers side by side: one watches its own recording window.
-  e2e::TitledWindow lumora("Lumora");
-  auto vantor = std::make_unique<e2e::TitledWindow>("Vantor");
+  e2e::RecordingProgram lumora("Lumora");
+  auto vantor = std::make_unique<e2e::RecordingProgram>("Vantor");
   Scheduler watched("ormidal_dialog_watch", "Vantor");
   Scheduler closed("ormidal_dialog_close");
   Scheduler escaped("ormidal_dialog_escape");

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e_support.h"
+#include "harness.h"
 #include "local_time.h"
 
 namespace {

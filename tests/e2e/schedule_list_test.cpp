@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include "e2e_support.h"  // windows.h before commctrl.h
+#include "harness.h"  // windows.h before commctrl.h
 
 #include <commctrl.h>
+
+#include "scoped_win32.h"
 
 namespace {
 
@@ -38,6 +38,9 @@ const std::string kGamma =
 const std::string kNote = "# kept by hand, not an entry\r\n";
 
 const char* const kMessageCaption = "Scheduler message";
+const char* const kOutdated =
+    "The scheduler file has changed since the list was read. Nothing was deleted. Please select "
+    "the items again.";
 const char* const kEnableQuestion = "Scheduler is disabled. Enable scheduler now?";
 const char* const kDisabledNotice = "Scheduler is now disabled. Click ENABLE to restart";
 
@@ -48,9 +51,9 @@ using Row = std::vector<std::string>;
 class ListRun {
  public:
   ListRun(const std::string& name, const std::string& schedule) : folder_(name) {
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << schedule;
+    Write(schedule);
     // Present and empty: a save then reads no DVD settings and says nothing.
-    std::ofstream(folder_.Path() / "settings.ini", std::ios::binary);
+    e2e::WriteFileBytes(folder_.Path() / "settings.ini", "");
   }
 
   void Start() {
@@ -65,11 +68,10 @@ class ListRun {
 
   DWORD Pid() const { return process_.Id(); }
   std::string Path() const { return folder_.Windows() + "\\schedule.log"; }
-  std::string File() const {
-    std::ifstream in(folder_.Path() / "schedule.log", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+  std::string File() const { return e2e::ReadFileBytes(folder_.Path() / "schedule.log"); }
+  // The file as another program leaves it.
+  void Write(const std::string& bytes) const {
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", bytes);
   }
 
   HWND List() const { return e2e::FindProcessWindow(Pid(), "#32770", "Scheduled Events"); }
@@ -121,7 +123,7 @@ class ListRun {
 
  private:
   e2e::TempFolder folder_;
-  e2e::TitledWindow recorder_{"Lumora"};
+  e2e::RecordingProgram recorder_{"Lumora"};
   e2e::Process process_;
 };
 
@@ -188,8 +190,8 @@ TEST(EventsList, SavesAppendANewNameAndReplaceAnExistingOne) {
   const std::string replaced =
       "Alpha URL: http://tv/d START: Mar 10,2035 07:30:15 PM END: Mar 10,2035 09:30:15 PM "
       "REPEAT: Daily PROG: Player WND: 5,6,7,8\r\n";
-  // A replace writes every row again; the line that had no row is gone.
-  EXPECT_EQ(run.File(), replaced + appended);
+  // A replace changes that one line; every other line stays as it was.
+  EXPECT_EQ(run.File(), replaced + kNote + appended);
   const std::vector<Row> afterReplace = ListRun::Rows(list);
   ASSERT_EQ(afterReplace.size(), 2u);
   EXPECT_EQ(afterReplace[0], (Row{"Alpha", "http://tv/d", "Mar 10,2035 07:30:15 PM",
@@ -206,7 +208,7 @@ TEST(EventsList, SavesAppendANewNameAndReplaceAnExistingOne) {
   EXPECT_EQ(run.File(),
             "Alpha URL: http://tv/d START: Mar 10,2035 07:30:15 PM END: Mar 10,2035 07:30:16 PM "
             "REPEAT: Daily PROG: Player WND: 5,6,7,8\r\n" +
-                appended);
+                kNote + appended);
 }
 
 TEST(EventsList, ChangeFillsTheDialogWithTheTopmostSelectedRow) {
@@ -430,17 +432,20 @@ TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
 
   HWND pad = nullptr;
   EXPECT_TRUE(e2e::WaitFor(
-      [&] { return (pad = e2e::FindWindowWithTitlePart("schedule.log", run.Pid())) != nullptr; },
+      [&] {
+        const std::vector<HWND> pads = e2e::WindowsWithTitlePart("schedule.log", run.Pid());
+        pad = pads.empty() ? nullptr : pads.front();
+        return pad != nullptr;
+      },
       20s));
   if (pad != nullptr) {
     DWORD padId = 0;
     GetWindowThreadProcessId(pad, &padId);
-    HANDLE padProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, padId);
+    const fw::ScopedHandle padProcess(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, padId));
     PostMessageA(pad, WM_CLOSE, 0, 0);
-    if (padProcess != nullptr) {
-      EXPECT_EQ(WaitForSingleObject(padProcess, 10000), WAIT_OBJECT_0);
-      TerminateProcess(padProcess, 1);  // only when it did not close
-      CloseHandle(padProcess);
+    if (padProcess) {
+      EXPECT_EQ(WaitForSingleObject(padProcess.Get(), 10000), WAIT_OBJECT_0);
+      TerminateProcess(padProcess.Get(), 1);  // only when it did not close
     }
   }
   EXPECT_EQ(run.File(), kAlpha);
@@ -453,14 +458,15 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   const std::string cannot = "Cannot open the scheduler file " + run.Path() + ". Cannot save data.";
   HWND list = run.OpenList(kViewScheduler);
   ASSERT_NE(list, nullptr);
-  HANDLE held = CreateFileA(run.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  fw::ScopedHandle held(CreateFileA(run.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
 
-  // A delete that cannot read the file ends silently, the scheduler stopped.
+  // A delete that cannot read the file says so; the scheduler is stopped.
   ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {0}));
   ListRun::Command(list, kDelete);
   EXPECT_EQ(run.Answer(IDYES), "Remove 1 scheduled items ?");
+  EXPECT_EQ(run.Answer(IDOK), "Cannot open the scheduler file " + run.Path() + ". Cannot delete data.");
   EXPECT_TRUE(e2e::WaitFor([&] { return run.Status() == "Scheduler is disabled"; }, 5s));
   EXPECT_TRUE(run.NoMessage(list));
   EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 2);
@@ -478,17 +484,14 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   EXPECT_EQ(run.Answer(IDNO), kEnableQuestion);
   EXPECT_TRUE(run.ListGone());
 
+  // A save that cannot store says so and asks nothing more.
   ASSERT_NO_FATAL_FAILURE(FillDialog(run.dialog, "Delta", "1,2,3,4", "00:30:00"));
   e2e::Click(run.dialog, kSave);
   EXPECT_EQ(run.Answer(IDOK), cannot);
-  EXPECT_EQ(run.Answer(IDNO), "Enable scheduler now?");
-  list = run.List();
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 0);
-  CloseHandle(held);
+  EXPECT_TRUE(run.NoMessage(run.dialog));
+  EXPECT_EQ(run.List(), nullptr);
+  held.Close();
   EXPECT_EQ(run.File(), kAlpha + kBeta);
-  e2e::Click(list, IDCANCEL);
-  EXPECT_TRUE(run.ListGone());
 
   // A schedule file gone since start-up is made again, empty.
   ASSERT_TRUE(DeleteFileA(run.Path().c_str()));
@@ -498,6 +501,102 @@ TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   EXPECT_TRUE(run.NoMessage(list));
   EXPECT_NE(GetFileAttributesA(run.Path().c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(run.File(), "");
+}
+
+// The list is only a view: a save stores into what the file holds then.
+TEST(EventsList, ASaveIntoTheOpenListKeepsEveryLineAsTheFileHoldsItNow) {
+  ListRun run("ormidal_list_fresh", kAlpha + kBeta);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  // Changed meanwhile, as through Open file: Beta moved, a note added on top.
+  const std::string movedBeta =
+      "Beta URL: http://tv/b2 START: Apr 08,2035 08:00:00 AM END: Apr 08,2035 09:00:00 AM "
+      "REPEAT: Mon Wed PROG: Browser WND: 10,20,300,400\n";
+  run.Write(kNote + kAlpha + movedBeta);
+
+  ASSERT_NO_FATAL_FAILURE(FillDialog(run.dialog, "Alpha", "1,2,3,4", "00:30:00"));
+  e2e::Click(run.dialog, kSave);
+  EXPECT_EQ(run.Answer(IDNO), "Enable scheduler now?");
+  const std::string alpha =
+      "Alpha URL: http://tv/d START: Mar 10,2035 07:30:15 PM END: Mar 10,2035 08:00:15 PM "
+      "REPEAT: Once PROG: Player WND: 1,2,3,4\r\n";
+  EXPECT_EQ(run.File(), kNote + alpha + movedBeta);
+  EXPECT_EQ(run.List(), list);
+  const std::vector<Row> rows = ListRun::Rows(list);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][3], "Mar 10,2035 08:00:15 PM");
+  EXPECT_EQ(rows[1][1], "http://tv/b2");
+}
+
+// Another program holds the file open: it can be read but not replaced.
+TEST(EventsList, ASaveOrDeleteThatCannotWriteTheFileIsToldAndAsksNothingMore) {
+  ListRun run("ormidal_list_unwritable", kAlpha + kBeta);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  fw::ScopedHandle held(CreateFileA(run.Path().c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const std::string cannot = "Cannot write the scheduler file " + run.Path() + " (";
+
+  ASSERT_NO_FATAL_FAILURE(FillDialog(run.dialog, "Delta", "1,2,3,4", "00:30:00"));
+  e2e::Click(run.dialog, kSave);
+  std::string told = run.Answer(IDOK);
+  EXPECT_EQ(told.rfind(cannot, 0), 0u) << told;
+  EXPECT_TRUE(told.ends_with("). Cannot save data.")) << told;
+  // Nothing was stored, so nothing is offered and the scheduler runs on.
+  EXPECT_TRUE(run.NoMessage(run.dialog));
+  EXPECT_EQ(run.List(), nullptr);
+  EXPECT_EQ(run.Status().rfind("Scheduler is active", 0), 0u) << run.Status();
+
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(e2e::ListViewSelect(ListRun::View(list), {0}));
+  ListRun::Command(list, kDelete);
+  EXPECT_EQ(run.Answer(IDYES), "Remove 1 scheduled items ?");
+  told = run.Answer(IDOK);
+  EXPECT_EQ(told.rfind(cannot, 0), 0u) << told;
+  EXPECT_TRUE(told.ends_with("). Cannot delete data.")) << told;
+  EXPECT_TRUE(run.NoMessage(list));
+  EXPECT_EQ(e2e::ListViewRows(ListRun::View(list)), 2);
+  held.Close();
+  EXPECT_EQ(run.File(), kAlpha + kBeta);
+}
+
+TEST(EventsList, ADeleteOfRowsTheFileNoLongerHoldsIsToldAndDeletesNothing) {
+  ListRun run("ormidal_list_outdated", kAlpha + kBeta);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  HWND view = ListRun::View(list);
+  run.Write(kNote + kAlpha + kBeta);
+  ASSERT_TRUE(e2e::ListViewSelect(view, {1}));
+  ListRun::Command(list, kDelete);
+  EXPECT_EQ(run.Answer(IDYES), "Remove 1 scheduled items ?");
+  EXPECT_EQ(run.Answer(IDOK), kOutdated);
+  EXPECT_EQ(run.File(), kNote + kAlpha + kBeta);
+
+  // The list now shows the file as it is, so the same choice deletes.
+  ASSERT_EQ(e2e::ListViewRows(view), 2);
+  ASSERT_TRUE(e2e::ListViewSelect(view, {1}));
+  ListRun::Command(list, kDelete);
+  EXPECT_EQ(run.Answer(IDYES), "Remove 1 scheduled items ?");
+  EXPECT_EQ(run.Answer(IDOK), kDisabledNotice);
+  EXPECT_EQ(run.File(), kNote + kAlpha);
+}
+
+TEST(EventsList, ACellShowsItsTextHoweverLong) {
+  const std::string url = "http://tv/" + std::string(990, 'u');
+  ListRun run("ormidal_list_long_url",
+              "Long URL: " + url +
+                  " START: Mar 07,2035 09:00:00 PM END: Mar 07,2035 10:00:00 PM REPEAT: Once "
+                  "PROG: Player WND: 1,2,3,4\r\n");
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  // The list view draws a cell from a buffer of 260 characters.
+  EXPECT_EQ(e2e::ListViewText(ListRun::View(list), 0, 1, 260), url.substr(0, 259));
+  EXPECT_EQ(e2e::ListViewText(ListRun::View(list), 0, 1), url);
 }
 
 }  // namespace

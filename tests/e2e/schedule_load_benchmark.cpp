@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "e2e_support.h"
+#include "harness.h"
 #include "time_text.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   e2e::SetDistFolder(argv[1]);
-  e2e::TitledWindow recorder("Lumora");
+  e2e::RecordingProgram recorder("Lumora");
   bool ok = ListOpening(200);
   ok = ListOpening(10000) && ok;
   return ok ? 0 : 1;

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 
-#include "e2e_support.h"
+#include "harness.h"
 #include "local_time.h"
 
 namespace {
@@ -26,7 +25,7 @@ class SchedulerRun {
  public:
   SchedulerRun(const std::string& name, const std::string& line)
       : folder_(name) {
-    std::ofstream(folder_.Path() / "schedule.log", std::ios::binary) << line;
+    e2e::WriteFileBytes(folder_.Path() / "schedule.log", line);
   }
   void Start(const std::string& windowName, const char* program = "Ormidal.exe") {
     ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath(program) + "\" /w " + windowName +

@@ -1,7 +1,7 @@
 // Start-up of Ormidal.exe: the recording-program check and the hidden main window.
 #include <gtest/gtest.h>
 
-#include "e2e_support.h"
+#include "harness.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ TEST(Startup, WithoutARecordingProgramItSaysSoAndKeepsRunning) {
 }
 
 TEST(Startup, AScheduleFileThatCannotBeMadeEndsTheProgram) {
-  e2e::TitledWindow recorder("Lumora");
+  e2e::RecordingProgram recorder("Lumora");
   e2e::Process scheduler;
   ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") +
                               "\" /w Lumora /dir C:\\no\\such\\folder"));
@@ -43,7 +43,7 @@ TEST(Startup, AScheduleFileThatCannotBeMadeEndsTheProgram) {
 }
 
 TEST(Startup, AnyRecordingProgramWindowIsEnoughAndTheMainWindowAnswers) {
-  e2e::TitledWindow recorder("Tessaro");
+  e2e::RecordingProgram recorder("Tessaro");
   e2e::Process scheduler;
   ASSERT_TRUE(scheduler.Start("\"" + e2e::ProgramPath("Ormidal.exe") + "\" /w Tessaro /dir C:\\x"));
   HWND main = e2e::WaitProcessWindow(scheduler.Id(), nullptr, "Schedule Tessaro Recordings");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scoped_win32.h"
 #include "standin_options.h"
 #include "start_request.h"
 
@@ -168,18 +169,15 @@ bool CreateMainWindow() {
 }
 
 // Ends the scheduler we started if it has not ended by itself.
-void EndScheduler(PROCESS_INFORMATION& scheduler) {
-  if (scheduler.hProcess == nullptr) return;
-  if (WaitForSingleObject(scheduler.hProcess, kSchedulerEndGraceMs) == WAIT_TIMEOUT) {
-    Print("ending the scheduler (process " + std::to_string(scheduler.dwProcessId) + ")");
-    TerminateProcess(scheduler.hProcess, 0);
-    WaitForSingleObject(scheduler.hProcess, 5000);
+void EndScheduler(const fw::ScopedHandle& scheduler, DWORD id) {
+  if (!scheduler) return;
+  if (WaitForSingleObject(scheduler.Get(), kSchedulerEndGraceMs) == WAIT_TIMEOUT) {
+    Print("ending the scheduler (process " + std::to_string(id) + ")");
+    TerminateProcess(scheduler.Get(), 0);
+    WaitForSingleObject(scheduler.Get(), 5000);
   } else {
     Print("the scheduler has ended");
   }
-  CloseHandle(scheduler.hProcess);
-  CloseHandle(scheduler.hThread);
-  scheduler = {};
 }
 
 }  // namespace
@@ -203,7 +201,7 @@ int main(int argc, char** argv) {
         (gStandin.audio ? "8-bit" : "UTF-16") + " start requests");
 
   // Started only now: the scheduler looks for our window as it starts.
-  PROCESS_INFORMATION scheduler{};
+  PROCESS_INFORMATION started{};
   if (!gStandin.options.startCommand.empty()) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -211,15 +209,17 @@ int main(int argc, char** argv) {
                            gStandin.options.startCommand.end());
     line.push_back('\0');
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &scheduler)) {
+                        &startup, &started)) {
       Print("cannot start " + gStandin.options.startCommand + " (error " +
             std::to_string(GetLastError()) + ")");
       DestroyWindow(gStandin.window);
       return 1;
     }
     Print("started " + gStandin.options.startCommand + " (process " +
-          std::to_string(scheduler.dwProcessId) + ")");
+          std::to_string(started.dwProcessId) + ")");
   }
+  const fw::ScopedHandle scheduler(started.hProcess);
+  const fw::ScopedHandle schedulerThread(started.hThread);
   if (gStandin.options.seconds > 0) {
     SetTimer(gStandin.window, kEndTimer, static_cast<UINT>(gStandin.options.seconds) * 1000, nullptr);
   }
@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  EndScheduler(scheduler);
+  EndScheduler(scheduler, started.dwProcessId);
   Print("received " + std::to_string(gStandin.starts) + " start and " +
         std::to_string(gStandin.stops) + " stop requests");
   return 0;

@@ -1,0 +1,11 @@
+#include "scheduler_switch.h"
+
+namespace ormidal {
+
+void EngineSwitch::Enable() { engine_.EnableScheduler(schedulePath_); }
+void EngineSwitch::Disable() { engine_.DisableScheduler(); }
+bool EngineSwitch::Active() const { return engine_.SchedulerActive(); }
+bool EngineSwitch::StopRequested() const { return engine_.StopRequested(); }
+bool EngineSwitch::Counting() const { return engine_.AnySlotArmed(); }
+
+}  // namespace ormidal
