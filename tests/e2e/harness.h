@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "scoped_win32.h"
+#include "window_win32.h"
 
 namespace e2e {
 
@@ -224,7 +225,8 @@ std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::ws
 // has to the filters' keys on Windows.
 bool MakeKeyReadOnly(HKEY root, const std::wstring& path);
 
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
+// In the system code page, as the programs convert.
+using fw::Narrow;
+using fw::Widen;
 
 }  // namespace e2e
