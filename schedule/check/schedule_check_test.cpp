@@ -154,7 +154,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
 }
 
 TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
-  MemoryFiles files;
+  MapFiles files;
   files.files["good.log"] =
       Line("News", "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Daily");
   files.files["bad.log"] = kProblems;

@@ -171,7 +171,8 @@ TEST_F(ScheduleFileOnDisk, TenBytesAreLoadedNineAreNot) {
 
 TEST(LoadScheduleFile, AFileThatCannotBeOpenedEndsTheProcess) {
   FakeHost host;
-  FailingFiles files;
+  MapFiles files;
+  files.failing = MapFiles::Step::kRead;
   std::string copy;
   EXPECT_EQ(LoadScheduleFile("X:\\nowhere\\schedule.log", copy, files, host), LoadResult::kEnded);
   EXPECT_EQ(host.messages,

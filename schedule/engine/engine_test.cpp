@@ -59,8 +59,8 @@ class EngineTest : public ::testing::Test {
 
   const FileTime t0 = Point(Jan(5, 21, 59, 50));
   SimulatedSystem sim{Jan(5, 21, 59, 50)};
-  MemoryFiles files;
-  SafeHost host;
+  MapFiles files;
+  FakeHost host;
   RecordingUi ui;
   RecordingRecorder recorder{sim};
   Options options;

@@ -1,71 +1,21 @@
-// Fakes around the engine for its tests and benchmark: files in memory, a
+// Fakes around the engine for its tests and the check's agreement harness: a
 // dialog that records what it is shown and a recording program that records
-// every request with the simulated time it arrived.
+// every request with the simulated time it arrived. The files and messages
+// are those of fake_host.h.
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine.h"
+#include "fake_host.h"
 #include "simulated_system.h"
 
 namespace ormidal {
-
-class MemoryFiles final : public FileSystem {
- public:
-  Open ReadOrCreate(const std::string& path, std::string& contents) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = files.find(path);
-    if (it == files.end()) {
-      files[path];
-      contents.clear();
-      return Open::kCreated;
-    }
-    contents = it->second;
-    return Open::kRead;
-  }
-  bool Read(const std::string& path, std::string& contents) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    contents = it->second;
-    return true;
-  }
-  // The engine only reads; writing is the editing code's and tested there.
-  std::unique_ptr<WritableFile> OpenForAppend(const std::string&) override { return nullptr; }
-  std::unique_ptr<WritableFile> OpenForWrite(const std::string&) override { return nullptr; }
-  bool Replace(const std::string&, const std::string&) override { return false; }
-  bool Remove(const std::string&) override { return false; }
-
-  std::map<std::string, std::string> files;
-
- private:
-  std::mutex mutex_;
-};
-
-// Messages from engine threads arrive concurrently.
-class SafeHost final : public SchedulerHost {
- public:
-  int SchedulerMessage(const std::string& text, int type) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages.push_back(text);
-    return type == kMessageYesNo ? kAnswerYes : kAnswerOk;
-  }
-  void EndProcess() override { ended = true; }
-  std::vector<std::string> Messages() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return messages;
-  }
-  std::vector<std::string> messages;
-  bool ended = false;
-
- private:
-  std::mutex mutex_;
-};
 
 class RecordingUi final : public EngineUi {
  public:

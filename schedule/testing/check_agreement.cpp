@@ -201,9 +201,9 @@ std::string CompareWithEngine(const AgreementCase& agreementCase, std::size_t* r
     }
   }
 
-  MemoryFiles files;
+  MapFiles files;
   files.files[kPath] = agreementCase.schedule;
-  SafeHost host;
+  FakeHost host;
   RecordingUi ui;
   SentRecorder recorder(sim);
   Options engineOptions;
