@@ -32,4 +32,29 @@ inline bool Contains(std::wstring_view text, std::wstring_view part) {
   return text.find(part) != std::wstring_view::npos;
 }
 
+// The last two decimal digits of value: "05" for 5, "26" for 2026.
+template <class Char = char>
+std::basic_string<Char> TwoDigits(int value) {
+  const int v = ((value % 100) + 100) % 100;
+  return {static_cast<Char>('0' + v / 10), static_cast<Char>('0' + v % 10)};
+}
+
+// Drive and folder of a program path: cut to limit characters, then without
+// one trailing backslash ("C:\Tools\x.exe" gives "C:\Tools", "C:\x.exe" "C:").
+template <class Char>
+std::basic_string<Char> FolderOfPath(std::basic_string_view<Char> path,
+                                     std::size_t limit = std::basic_string_view<Char>::npos) {
+  constexpr Char kSeparators[] = {Char('\\'), Char('/'), Char(0)};
+  const std::size_t slash = path.find_last_of(kSeparators);
+  std::basic_string_view<Char> folder;
+  if (slash != std::basic_string_view<Char>::npos) {
+    folder = path.substr(0, slash + 1);
+  } else if (path.size() >= 2 && path[1] == Char(':')) {
+    folder = path.substr(0, 2);
+  }
+  folder = folder.substr(0, limit);
+  if (!folder.empty() && folder.back() == Char('\\')) folder.remove_suffix(1);
+  return std::basic_string<Char>(folder);
+}
+
 }  // namespace fw

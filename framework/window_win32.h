@@ -14,10 +14,9 @@
 #include <string>
 #include <string_view>
 
-namespace fw {
+#include "text_win32.h"
 
-std::wstring Widen(std::string_view text, UINT codePage = CP_ACP);
-std::string Narrow(std::wstring_view text, UINT codePage = CP_ACP);
+namespace fw {
 
 class Application {
  public:

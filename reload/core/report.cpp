@@ -9,11 +9,6 @@
 namespace reload {
 namespace {
 
-std::wstring TwoDigits(int value) {
-  const int v = ((value % 100) + 100) % 100;
-  return std::wstring{static_cast<wchar_t>(L'0' + v / 10), static_cast<wchar_t>(L'0' + v % 10)};
-}
-
 // Windows 11 still reports itself as 10.0; only its build number tells.
 constexpr uint32_t kWindows11Build = 22000;
 
@@ -79,8 +74,9 @@ void ReadProductVersion(ReloadState& state, ReloadSystem& system) {
 }
 
 std::wstring ReportDateTime(const LocalTime& now) {
-  return TwoDigits(now.month) + L"/" + TwoDigits(now.day) + L"/" + TwoDigits(now.year) + L" " +
-         TwoDigits(now.hour) + L":" + TwoDigits(now.minute) + L":" + TwoDigits(now.second);
+  const auto two = fw::TwoDigits<wchar_t>;
+  return two(now.month) + L"/" + two(now.day) + L"/" + two(now.year) + L" " + two(now.hour) + L":" +
+         two(now.minute) + L":" + two(now.second);
 }
 
 void WriteReportOpening(ReloadState& state, ReloadSystem& system) {

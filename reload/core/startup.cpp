@@ -6,18 +6,7 @@
 namespace reload {
 
 std::wstring GetModuleFolder(std::wstring_view programPath) {
-  std::wstring_view drive;
-  std::wstring_view rest = programPath;
-  if (programPath.size() >= 2 && programPath[1] == L':') {
-    drive = programPath.substr(0, 2);
-    rest = programPath.substr(2);
-  }
-  const std::size_t lastSlash = rest.find_last_of(L"\\/");
-  const std::wstring_view directory =
-      lastSlash == std::wstring_view::npos ? std::wstring_view() : rest.substr(0, lastSlash + 1);
-  std::wstring folder = fw::Clip(std::wstring(drive) + std::wstring(directory), kTextLimit);
-  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  return folder;
+  return fw::FolderOfPath(programPath, kTextLimit);
 }
 
 void CmdLineInfo::CollectParameter(const std::wstring& text, bool /*flag*/, bool /*last*/) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "registry_text.h"
+#include "text_win32.h"
 
 namespace reload {
 namespace {
@@ -100,29 +101,11 @@ std::optional<std::wstring> Win32ReloadSystem::Folder(KnownFolder folder) {
   return std::wstring(path.data());
 }
 
-std::wstring Win32ReloadSystem::AnsiToWide(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), n);
-  return text;
-}
+std::wstring Win32ReloadSystem::AnsiToWide(std::string_view bytes) { return fw::Widen(bytes, CP_ACP); }
 
+// No look-alikes: a character the code page lacks shows as "?", not as another one.
 std::string Win32ReloadSystem::WideToAnsi(std::wstring_view text) {
-  if (text.empty()) return {};
-  // No look-alikes: a character the code page lacks shows as "?", not as
-  // another one. UTF-8 as the ANSI code page takes neither option.
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const char* unknown = utf8 ? nullptr : "?";
-  const int size = static_cast<int>(text.size());
-  const int n = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, unknown, nullptr);
-  if (n <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, flags, text.data(), size, bytes.data(), n, unknown, nullptr);
-  return bytes;
+  return fw::Narrow(text, CP_ACP, fw::Unmapped::kQuestionMark);
 }
 
 int32_t Win32ReloadSystem::OpenLog(const std::wstring& path) {

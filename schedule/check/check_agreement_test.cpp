@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "calendar.h"
+
 namespace ormidal {
 namespace {
 
@@ -16,7 +18,7 @@ std::string Line(const std::string& name, const std::string& start, const std::s
 // Monday evening, a whole simulated day, every repeat kind.
 TEST(CheckAgainstEngine, AWrittenDayOfEveryRepeatKindAcrossMidnight) {
   AgreementCase day;
-  FileTimeToRecord(GetFileTime("Jan 05,2026 09:00:00 PM"), day.now);
+  day.now = Calendar("Jan 05,2026 09:00:00 PM");
   day.schedule =
       Line("Open", "Jan 05,2026 08:30:00 PM", "Jan 05,2026 09:30:00 PM", "Once") +
       Line("Late", "Jan 01,2026 11:00:00 PM", "Jan 02,2026 01:00:00 AM", "Daily") +

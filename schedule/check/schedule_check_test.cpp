@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine_test_support.h"
+#include "calendar.h"
+#include "fake_host.h"
 
 namespace ormidal {
 namespace {
@@ -17,12 +18,6 @@ std::string Blank(int lines) {
   std::string text;
   for (int i = 0; i < lines; ++i) text += "\r\n";
   return text;
-}
-
-CalendarRecord At(const char* text) {
-  CalendarRecord r;
-  FileTimeToRecord(GetFileTime(text), r);
-  return r;
 }
 
 // Tuesday evening; one line of every kind of problem.
@@ -40,7 +35,7 @@ const std::string kProblems =
 
 TEST(ScheduleCheck, ShowsStartsUntilARefusedPositionStopsTheSchedulerAndEveryProblem) {
   CheckOptions options;
-  options.now = At("Dec 08,2026 07:00:00 PM");
+  options.now = Calendar("Dec 08,2026 07:00:00 PM");
   EXPECT_EQ(CheckReportText(RunScheduleCheck(kProblems, options)),
             "From Dec 08,2026 07:00:00 PM, 7 days:\n"
             "line 1  Evening news\n"
@@ -78,7 +73,7 @@ TEST(ScheduleCheck, ShowsStartsUntilARefusedPositionStopsTheSchedulerAndEveryPro
 
 TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStopsEverything) {
   CheckOptions options;
-  options.now = At("Dec 08,2026 11:30:00 PM");
+  options.now = Calendar("Dec 08,2026 11:30:00 PM");
   options.days = 1;
   const std::string night =
       Line("Night", "Dec 01,2026 11:00:00 PM", "Dec 02,2026 01:00:00 AM", "Daily");
@@ -118,7 +113,7 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
 
 TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
   CheckOptions options;
-  options.now = At("Dec 08,2026 07:00:00 PM");
+  options.now = Calendar("Dec 08,2026 07:00:00 PM");
   options.days = 1;
   const std::string name = "Caf\xe9 \"live\"";
   const std::string file =
@@ -162,7 +157,7 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
     out.clear();
     err.clear();
     return RunCheckProgram(
-        args, files, [] { return At("Dec 08,2026 07:00:00 PM"); }, out, err);
+        args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); }, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "

@@ -2,6 +2,8 @@
 // the process and file access. The Win32 shell implements them; tests fake them.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +59,13 @@ class FileSystem {
   // asked right after it; empty when there are none.
   virtual std::string ErrorText() { return {}; }
 };
+
+// One read of a file: at most size bytes into buffer, got set to how many
+// arrived (0 at the end); false when the read fails.
+using ReadChunk = std::function<bool(char* buffer, std::size_t size, std::size_t& got)>;
+
+// Reads a file whole, chunk by chunk; false when a read fails.
+bool ReadAll(const ReadChunk& read, std::string& contents);
 
 // Opens the file for appending and closes it, so that it exists.
 bool MakeFileExist(FileSystem& files, const std::string& path);

@@ -26,15 +26,15 @@ fw::ScopedHandle OpenWithRetry(const std::string& path, DWORD access, DWORD shar
   }
 }
 
-bool ReadAll(HANDLE file, std::string& contents) {
-  contents.clear();
-  char buffer[65536];
-  DWORD got = 0;
-  for (;;) {
-    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return false;
-    if (got == 0) return true;
-    contents.append(buffer, got);
-  }
+bool ReadWhole(HANDLE file, std::string& contents) {
+  return ReadAll(
+      [file](char* buffer, std::size_t size, std::size_t& got) {
+        DWORD n = 0;
+        const bool ok = ReadFile(file, buffer, static_cast<DWORD>(size), &n, nullptr) != 0;
+        got = n;
+        return ok;
+      },
+      contents);
 }
 
 class Win32File final : public WritableFile {
@@ -78,13 +78,13 @@ FileSystem::Open Win32FileSystem::ReadOrCreate(const std::string& path, std::str
     contents.clear();
     return Open::kCreated;
   }
-  return ReadAll(file.Get(), contents) ? Open::kRead : Open::kFailed;
+  return ReadWhole(file.Get(), contents) ? Open::kRead : Open::kFailed;
 }
 
 bool Win32FileSystem::Read(const std::string& path, std::string& contents) {
   const fw::ScopedHandle file =
       OpenWithRetry(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-  return file && ReadAll(file.Get(), contents);
+  return file && ReadWhole(file.Get(), contents);
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::OpenForAppend(const std::string& path) {

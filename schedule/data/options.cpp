@@ -45,16 +45,7 @@ void InterpretParameters(const ParameterTable& table, Options& o, EntryFields& c
 }
 
 std::string ModuleFolderFromPath(std::string_view path) {
-  path = path.substr(0, kModulePathLimit);
-  const std::size_t slash = path.find_last_of("\\/");
-  std::string folder;
-  if (slash != std::string_view::npos) {
-    folder = std::string(path.substr(0, slash + 1));
-  } else if (path.size() >= 2 && path[1] == ':') {
-    folder = std::string(path.substr(0, 2));
-  }
-  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return fw::Clip(folder, kModuleFolderLimit);
+  return fw::Clip(fw::FolderOfPath(path.substr(0, kModulePathLimit)), kModuleFolderLimit);
 }
 
 bool AnyRecordingProgramOpen(const std::function<bool(const char*)>& windowExists) {

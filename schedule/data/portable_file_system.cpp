@@ -8,12 +8,13 @@
 namespace ormidal {
 namespace {
 
-bool ReadAll(std::FILE* file, std::string& contents) {
-  contents.clear();
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
-  return std::ferror(file) == 0;
+bool ReadStream(std::FILE* file, std::string& contents) {
+  return ReadAll(
+      [file](char* buffer, std::size_t size, std::size_t& got) {
+        got = std::fread(buffer, 1, size, file);
+        return got > 0 || std::ferror(file) == 0;
+      },
+      contents);
 }
 
 class PortableFile final : public WritableFile {
@@ -52,7 +53,7 @@ class Portable final : public FileSystem {
  public:
   Open ReadOrCreate(const std::string& path, std::string& contents) override {
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      const bool ok = ReadAll(file, contents);
+      const bool ok = ReadStream(file, contents);
       std::fclose(file);
       return ok ? Open::kRead : Open::kFailed;
     }
@@ -66,7 +67,7 @@ class Portable final : public FileSystem {
   bool Read(const std::string& path, std::string& contents) override {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
-    const bool ok = ReadAll(file, contents);
+    const bool ok = ReadStream(file, contents);
     std::fclose(file);
     return ok;
   }
@@ -98,6 +99,17 @@ class Portable final : public FileSystem {
 };
 
 }  // namespace
+
+bool ReadAll(const ReadChunk& read, std::string& contents) {
+  contents.clear();
+  char buffer[65536];
+  std::size_t got = 0;
+  for (;;) {
+    if (!read(buffer, sizeof buffer, got)) return false;
+    if (got == 0) return true;
+    contents.append(buffer, got);
+  }
+}
 
 FileSystem& PortableFileSystem() {
   static Portable instance;

@@ -9,8 +9,6 @@ namespace ormidal {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
-constexpr std::array<std::string_view, kWeekDays> kDayTexts = {" Sun", " Mon", " Tue", " Wed",
-                                                               " Thu", " Fri", " Sat"};
 constexpr std::array<std::string_view, 6> kSeparators = {kUrlSeparator,    kStartSeparator,
                                                          kEndSeparator,    kRepeatSeparator,
                                                          kProgSeparator,   kWndSeparator};
@@ -209,7 +207,7 @@ ComposeResult ComposeEntryLine(const EntryInput& in, PendingSave& pending) {
     repeat = " Daily";
   } else {
     for (std::size_t day = 0; day < kWeekDays; ++day) {
-      if (in.repeat.days[day]) repeat += kDayTexts[day];
+      if (in.repeat.days[day]) repeat.append(" ").append(kDayNames[day]);
     }
   }
   if (repeat.empty()) {

@@ -27,7 +27,6 @@ constexpr std::size_t kProgramNameLimit = 255;
 constexpr std::size_t kListLineLimit = 4499;  // longer lines are read in pieces
 constexpr std::size_t kShortLineLimit = 10;   // a piece this long or shorter gets no row
 constexpr std::size_t kListColumnCount = 7;
-constexpr std::size_t kWeekDays = 7;
 
 // The repeat boxes of the dialog; days run from Sunday to Saturday.
 struct RepeatChoice {

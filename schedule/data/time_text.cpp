@@ -46,12 +46,6 @@ void CivilFromDays(int64_t z, int64_t& y, int& m, int& d) {
   y = yoe + era * 400 + (m <= 2);
 }
 
-std::string TwoDigits(int value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%s%d", value <= 9 ? "0" : "", value);
-  return buffer;
-}
-
 FileTime TruncateToSecond(FileTime point) { return point - point % kTicksPerSecond; }
 
 }  // namespace
@@ -98,11 +92,11 @@ TimePieces TimeToText(const CalendarRecord& r) {
   const TwelveHour clock = ToTwelveHour(r.hour);
   TimePieces p;
   p.month = std::string(r.month >= 1 && r.month <= 12 ? kMonths[r.month - 1] : "");
-  p.day = TwoDigits(r.day);
+  p.day = fw::TwoDigits(r.day);
   p.year = std::to_string(r.year);
-  p.hour = TwoDigits(clock.hour);
-  p.minute = TwoDigits(r.minute);
-  p.second = TwoDigits(r.second);
+  p.hour = fw::TwoDigits(clock.hour);
+  p.minute = fw::TwoDigits(r.minute);
+  p.second = fw::TwoDigits(r.second);
   p.half = std::string(clock.half);
   return p;
 }
@@ -189,8 +183,8 @@ int32_t DurationSeconds(std::string_view text) {
 std::string SecondsToDuration(uint64_t seconds) {
   const uint64_t hours = seconds / 3600;
   const int rest = static_cast<int>(seconds % 3600);
-  return (hours <= 9 ? "0" : "") + std::to_string(hours) + ":" + TwoDigits(rest / 60) + ":" +
-         TwoDigits(rest % 60);
+  return (hours <= 9 ? "0" : "") + std::to_string(hours) + ":" + fw::TwoDigits(rest / 60) + ":" +
+         fw::TwoDigits(rest % 60);
 }
 
 std::string ClockText(const CalendarRecord& r) {

@@ -3,6 +3,8 @@
 // local clock, the calendar record laid out as the system's SYSTEMTIME.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +24,11 @@ struct CalendarRecord {
   uint16_t second = 0;
   uint16_t milliseconds = 0;
 };
+
+// The days as repeat texts name them, indexed by dayOfWeek.
+constexpr std::size_t kWeekDays = 7;
+constexpr std::array<std::string_view, kWeekDays> kDayNames = {"Sun", "Mon", "Tue", "Wed",
+                                                               "Thu", "Fri", "Sat"};
 
 // Proleptic Gregorian conversions, valid as the system's own: years 1601 to
 // 30827. Return false for a record that names no existing date and time, or

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "calendar.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -11,21 +13,9 @@
 namespace ormidal {
 namespace {
 
-CalendarRecord Record(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  CalendarRecord r;
-  r.year = static_cast<uint16_t>(y);
-  r.month = static_cast<uint16_t>(mo);
-  r.day = static_cast<uint16_t>(d);
-  r.hour = static_cast<uint16_t>(h);
-  r.minute = static_cast<uint16_t>(mi);
-  r.second = static_cast<uint16_t>(s);
-  r.milliseconds = static_cast<uint16_t>(ms);
-  return r;
-}
-
 FileTime Point(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
   FileTime p = 0;
-  EXPECT_TRUE(RecordToFileTime(Record(y, mo, d, h, mi, s, ms), p));
+  EXPECT_TRUE(RecordToFileTime(Calendar(y, mo, d, h, mi, s, ms), p));
   return p;
 }
 
@@ -49,15 +39,15 @@ TEST(CalendarConversion, KnownPointsAndWeekdays) {
 
 TEST(CalendarConversion, RejectsRecordsThatNameNoTime) {
   FileTime p = 0;
-  EXPECT_FALSE(RecordToFileTime(Record(2023, 2, 29), p));
-  EXPECT_FALSE(RecordToFileTime(Record(1900, 2, 29), p));
-  EXPECT_TRUE(RecordToFileTime(Record(2000, 2, 29), p));
-  EXPECT_FALSE(RecordToFileTime(Record(2024, 4, 31), p));
-  EXPECT_FALSE(RecordToFileTime(Record(1600, 12, 31), p));
-  EXPECT_FALSE(RecordToFileTime(Record(2024, 13, 1), p));
-  EXPECT_FALSE(RecordToFileTime(Record(2024, 1, 0), p));
-  EXPECT_FALSE(RecordToFileTime(Record(2024, 1, 1, 24), p));
-  EXPECT_FALSE(RecordToFileTime(Record(2024, 1, 1, 0, 0, 0, 1000), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2023, 2, 29), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(1900, 2, 29), p));
+  EXPECT_TRUE(RecordToFileTime(Calendar(2000, 2, 29), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2024, 4, 31), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(1600, 12, 31), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2024, 13, 1), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2024, 1, 0), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2024, 1, 1, 24), p));
+  EXPECT_FALSE(RecordToFileTime(Calendar(2024, 1, 1, 0, 0, 0, 1000), p));
   CalendarRecord r;
   EXPECT_FALSE(FileTimeToRecord(0x8000000000000000ull, r));
 }
@@ -79,7 +69,7 @@ TEST(CalendarConversion, AgreesWithTheSystem) {
   for (int year = 1601; year <= 3000; year += 7) {
     for (int month = 1; month <= 12; ++month) {
       for (int day : {1, 15, 28, 29, 30, 31}) {
-        const CalendarRecord ours = Record(year, month, day, (year + day) % 24, month * 4, day,
+        const CalendarRecord ours = Calendar(year, month, day, (year + day) % 24, month * 4, day,
                                            (year * 13) % 1000);
         SYSTEMTIME st{};
         st.wYear = ours.year;
@@ -115,10 +105,10 @@ TEST(CalendarConversion, AgreesWithTheSystem) {
 #endif
 
 TEST(TimeText, TwelveHourClockBothWays) {
-  EXPECT_EQ(JoinTimePieces(TimeToText(Record(2024, 1, 5, 0, 15, 0))), "Jan 05,2024 12:15:00 AM");
-  EXPECT_EQ(JoinTimePieces(TimeToText(Record(2024, 1, 5, 12, 15, 0))), "Jan 05,2024 12:15:00 PM");
-  EXPECT_EQ(JoinTimePieces(TimeToText(Record(2024, 12, 31, 20, 30, 9))), "Dec 31,2024 08:30:09 PM");
-  EXPECT_EQ(JoinTimePieces(TimeToText(Record(2024, 7, 9, 11, 5, 0))), "Jul 09,2024 11:05:00 AM");
+  EXPECT_EQ(JoinTimePieces(TimeToText(Calendar(2024, 1, 5, 0, 15, 0))), "Jan 05,2024 12:15:00 AM");
+  EXPECT_EQ(JoinTimePieces(TimeToText(Calendar(2024, 1, 5, 12, 15, 0))), "Jan 05,2024 12:15:00 PM");
+  EXPECT_EQ(JoinTimePieces(TimeToText(Calendar(2024, 12, 31, 20, 30, 9))), "Dec 31,2024 08:30:09 PM");
+  EXPECT_EQ(JoinTimePieces(TimeToText(Calendar(2024, 7, 9, 11, 5, 0))), "Jul 09,2024 11:05:00 AM");
   EXPECT_EQ(GetFileTime("Jan 05,2024 12:00:00 AM"), Point(2024, 1, 5, 0, 0, 0));
   EXPECT_EQ(GetFileTime("Jan 05,2024 12:00:00 PM"), Point(2024, 1, 5, 12, 0, 0));
   EXPECT_EQ(GetFileTime("Jan 05,2024 08:30:00 PM"), Point(2024, 1, 5, 20, 30, 0));
@@ -201,10 +191,10 @@ TEST(Durations, TextsAndSeconds) {
 }
 
 TEST(StatusClock, TwelveHourText) {
-  EXPECT_EQ(ClockText(Record(2024, 1, 1, 0, 5, 9)), "12:05:09 AM");
-  EXPECT_EQ(ClockText(Record(2024, 1, 1, 12, 0, 0)), "12:00:00 PM");
-  EXPECT_EQ(ClockText(Record(2024, 1, 1, 23, 59, 59)), "11:59:59 PM");
-  EXPECT_EQ(ClockText(Record(2024, 1, 1, 9, 0, 0)), "09:00:00 AM");
+  EXPECT_EQ(ClockText(Calendar(2024, 1, 1, 0, 5, 9)), "12:05:09 AM");
+  EXPECT_EQ(ClockText(Calendar(2024, 1, 1, 12, 0, 0)), "12:00:00 PM");
+  EXPECT_EQ(ClockText(Calendar(2024, 1, 1, 23, 59, 59)), "11:59:59 PM");
+  EXPECT_EQ(ClockText(Calendar(2024, 1, 1, 9, 0, 0)), "09:00:00 AM");
 }
 
 }  // namespace

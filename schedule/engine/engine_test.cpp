@@ -8,6 +8,7 @@
 #include <future>
 #include <iterator>
 
+#include "calendar.h"
 #include "engine_test_support.h"
 #include "fake_recorder_windows.h"
 #include "recorder_link.h"
@@ -18,23 +19,8 @@ namespace {
 constexpr char kPath[] = "C:\\Settings\\schedule.log";
 
 CalendarRecord Jan(int day, int hour, int minute, int second) {
-  CalendarRecord r;
-  r.year = 2026;
-  r.month = 1;
-  r.day = static_cast<uint16_t>(day);
-  r.hour = static_cast<uint16_t>(hour);
-  r.minute = static_cast<uint16_t>(minute);
-  r.second = static_cast<uint16_t>(second);
-  return r;
+  return Calendar(2026, 1, day, hour, minute, second);
 }
-
-FileTime Point(const CalendarRecord& r) {
-  FileTime p = 0;
-  RecordToFileTime(r, p);
-  return p;
-}
-
-FileTime Seconds(int64_t s) { return static_cast<FileTime>(s) * kTicksPerSecond; }
 
 std::string Line(const std::string& name, FileTime start, FileTime end,
                  const std::string& repeat = "Once", const std::string& pos = "100,100,600,500") {
@@ -57,7 +43,7 @@ class EngineTest : public ::testing::Test {
     ASSERT_TRUE(sim.Settle());
   }
 
-  const FileTime t0 = Point(Jan(5, 21, 59, 50));
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
   SimulatedSystem sim{Jan(5, 21, 59, 50)};
   MapFiles files;
   FakeHost host;
@@ -299,8 +285,8 @@ TEST_F(EngineTest, AShortFileLeavesTheSchedulerDisabled) {
 }
 
 TEST_F(EngineTest, ADailyWindowAcrossMidnightStartsEveryDay) {
-  const FileTime written = Point(Jan(5, 23, 0, 0));
-  const FileTime now = Point(Jan(6, 22, 59, 58));
+  const FileTime written = PointOf(Jan(5, 23, 0, 0));
+  const FileTime now = PointOf(Jan(6, 22, 59, 58));
   SimulatedSystem night(Jan(6, 22, 59, 58));
   RecordingRecorder nightRecorder(night);
   Engine nightly(night, host, files, ui, nightRecorder, options);
@@ -347,7 +333,7 @@ TEST_F(EngineTest, EntriesOpeningInTheSameSecondEachSendTheirOwnLength) {
 // The pass itself: which lines it examines and when a line is armed again.
 TEST(ParseSchedules, ArmsOncePerOpeningAndOnlyTheFirst200Lines) {
   const CalendarRecord now = Jan(5, 22, 0, 0);
-  const FileTime n = Point(now);
+  const FileTime n = PointOf(now);
   std::string copy;
   for (int i = 0; i < 199; ++i) copy += "filler line\n";
   copy += Line("Line199", n - Seconds(1), n + Seconds(1));
@@ -375,7 +361,7 @@ TEST(ParseSchedules, ArmsOncePerOpeningAndOnlyTheFirst200Lines) {
 
 TEST(ParseSchedules, ALastLineWithoutABreakAndDamagedLinesBeforeIt) {
   const CalendarRecord now = Jan(5, 22, 0, 0);
-  const FileTime n = Point(now);
+  const FileTime n = PointOf(now);
   std::string last = Line("Last", n - Seconds(1), n + Seconds(1));
   last.resize(last.size() - 2);
   const std::string damaged =
@@ -395,7 +381,7 @@ TEST(ParseSchedules, ALastLineWithoutABreakAndDamagedLinesBeforeIt) {
 TEST(ParseSchedules, ARepeatingLineWithAnUnreadableTimeIsNeverDue) {
   CalendarRecord now = Jan(5, 22, 0, 0);
   now.dayOfWeek = 1;
-  const FileTime n = Point(now);
+  const FileTime n = PointOf(now);
   auto damage = [](std::string line, const std::string& from, const std::string& to) {
     return line.replace(line.find(from), from.size(), to);
   };

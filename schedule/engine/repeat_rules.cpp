@@ -1,13 +1,9 @@
 #include "repeat_rules.h"
 
-#include <array>
-
 #include "text.h"
 
 namespace ormidal {
 namespace {
-
-constexpr std::array<const char*, 7> kDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // The point with the date of today and the time of day of point.
 bool OntoToday(FileTime point, const CalendarRecord& today, FileTime& moved) {

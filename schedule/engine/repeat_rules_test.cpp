@@ -2,26 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "calendar.h"
+
 namespace ormidal {
 namespace {
 
 CalendarRecord At(int month, int day, int hour, int minute = 0, int year = 2026) {
-  CalendarRecord r;
-  r.year = static_cast<uint16_t>(year);
-  r.month = static_cast<uint16_t>(month);
-  r.day = static_cast<uint16_t>(day);
-  r.hour = static_cast<uint16_t>(hour);
-  r.minute = static_cast<uint16_t>(minute);
-  FileTime p = 0;
-  RecordToFileTime(r, p);
-  FileTimeToRecord(p, r);  // fills the weekday
-  return r;
-}
-
-FileTime Point(const CalendarRecord& r) {
-  FileTime p = 0;
-  RecordToFileTime(r, p);
-  return p;
+  return Calendar(year, month, day, hour, minute);
 }
 
 // The window 10 PM to 11 PM on Monday, January 5, 2026, under a repeat text,
@@ -34,10 +21,10 @@ Evaluated Evaluate(const std::string& repeat, const CalendarRecord& now,
                    const CalendarRecord& start = At(1, 5, 22), const CalendarRecord& end = At(1, 5, 23)) {
   Evaluated e;
   e.v.timeDay = repeat;
-  e.v.startTime = Point(start);
-  e.v.endTime = Point(end);
+  e.v.startTime = PointOf(start);
+  e.v.endTime = PointOf(end);
   ApplyRepeat(e.v, now);
-  const FileTime n = Point(now);
+  const FileTime n = PointOf(now);
   e.due = n >= e.v.startTime && n < e.v.endTime;
   return e;
 }
@@ -48,7 +35,7 @@ TEST(ApplyRepeat, OnceIsDueOnlyInItsWrittenWindow) {
     EXPECT_EQ(e.v.once, 1) << text;
     EXPECT_EQ(e.v.daily + e.v.dayOfWeek, 0) << text;
     EXPECT_FALSE(e.due);
-    EXPECT_EQ(e.v.startTime, Point(At(1, 5, 22)));
+    EXPECT_EQ(e.v.startTime, PointOf(At(1, 5, 22)));
   }
   EXPECT_TRUE(Evaluate("Once", At(1, 5, 22, 30)).due);
 }
@@ -56,17 +43,17 @@ TEST(ApplyRepeat, OnceIsDueOnlyInItsWrittenWindow) {
 TEST(ApplyRepeat, DailyMovesOnlyAWindowThatHasPassed) {
   const auto before = Evaluate("Daily", At(1, 3, 12));
   EXPECT_EQ(before.v.daily, 1);
-  EXPECT_EQ(before.v.startTime, Point(At(1, 5, 22)));  // waits for January 5
+  EXPECT_EQ(before.v.startTime, PointOf(At(1, 5, 22)));  // waits for January 5
   const auto after = Evaluate("Daily", At(1, 9, 12));
-  EXPECT_EQ(after.v.startTime, Point(At(1, 9, 22)));
-  EXPECT_EQ(after.v.endTime, Point(At(1, 9, 23)));
+  EXPECT_EQ(after.v.startTime, PointOf(At(1, 9, 22)));
+  EXPECT_EQ(after.v.endTime, PointOf(At(1, 9, 23)));
   EXPECT_TRUE(Evaluate("Daily", At(1, 9, 22, 30)).due);
   EXPECT_TRUE(Evaluate("Daily", At(1, 10, 22, 30)).due);
   const auto late = Evaluate("Daily", At(1, 9, 23, 30));
-  EXPECT_EQ(late.v.startTime, Point(At(1, 9, 22)));  // today's window has ended
+  EXPECT_EQ(late.v.startTime, PointOf(At(1, 9, 22)));  // today's window has ended
   EXPECT_FALSE(late.due);
   const auto atEnd = Evaluate("Daily", At(1, 5, 23));  // not later than the end: not moved
-  EXPECT_EQ(atEnd.v.startTime, Point(At(1, 5, 22)));
+  EXPECT_EQ(atEnd.v.startTime, PointOf(At(1, 5, 22)));
   EXPECT_FALSE(atEnd.due);  // half-open window
 }
 
@@ -77,7 +64,7 @@ TEST(ApplyRepeat, NamedDaysMoveOnTheirDaysWhereverTheWrittenWindowLies) {
   EXPECT_TRUE(tuesday.due);
   // Monday is not named: the written window applies, and it is that evening.
   const auto monday = Evaluate(tueFri, At(1, 5, 22, 15));
-  EXPECT_EQ(monday.v.startTime, Point(At(1, 5, 22)));
+  EXPECT_EQ(monday.v.startTime, PointOf(At(1, 5, 22)));
   EXPECT_TRUE(monday.due);
   EXPECT_TRUE(Evaluate(tueFri, At(1, 13, 22, 15)).due);
   EXPECT_TRUE(Evaluate(tueFri, At(12, 30, 22, 15, 2025)).due);
@@ -109,7 +96,7 @@ TEST(ApplyRepeat, AWindowAcrossMidnightKeepsItsLengthWhenMoved) {
   }
   const auto named = Evaluate("Wed", At(1, 7, 23, 59), start, end);
   EXPECT_TRUE(named.due);
-  EXPECT_EQ(named.v.endTime, Point(At(1, 8, 1)));
+  EXPECT_EQ(named.v.endTime, PointOf(At(1, 8, 1)));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "calendar.h"
 #include "engine_test_support.h"
 #include "schedule_check.h"
 
@@ -30,7 +31,6 @@ class Choices {
 };
 
 std::string RepeatText(Choices& c) {
-  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   switch (c.Next(6)) {
     case 0:
       return "Once";
@@ -46,7 +46,7 @@ std::string RepeatText(Choices& c) {
   std::string days;
   const unsigned mask = 1 + c.Next(127);
   for (unsigned d = 0; d < 7; ++d) {
-    if (mask & (1u << d)) days += std::string(days.empty() ? "" : " ") + kDays[d];
+    if (mask & (1u << d)) days.append(days.empty() ? "" : " ").append(kDayNames[d]);
   }
   return days;
 }
@@ -154,12 +154,7 @@ AgreementCase GenerateCase(std::string_view choices, int seconds) {
   Choices c(choices);
   AgreementCase result;
   result.seconds = seconds;
-  CalendarRecord r;
-  r.year = 2026;
-  r.month = 1;
-  r.day = static_cast<uint16_t>(4 + c.Next(7));
-  FileTime present = 0;
-  RecordToFileTime(r, present);
+  FileTime present = PointOf(Calendar(2026, 1, static_cast<int>(4 + c.Next(7))));
   // A run shorter than a day still crosses a midnight.
   present = seconds < 86400
                 ? present + kDay - (1 + c.Wide(static_cast<unsigned>(seconds))) * kSecond

@@ -6,8 +6,6 @@ namespace ormidal {
 namespace {
 
 constexpr char kInvalidDuration[] = "Invalid timer duration (use hh:mm:ss)";
-constexpr std::array<const char*, kWeekDays> kDayNames = {"Sun", "Mon", "Tue", "Wed",
-                                                          "Thu", "Fri", "Sat"};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "calendar.h"
 #include "time_text_win32.h"
 
 namespace e2e {
@@ -23,8 +24,11 @@ inline ormidal::FileTime LocalNow() {
   return ToFileTime(now, false);
 }
 
-inline ormidal::FileTime Seconds(int s) {
-  return static_cast<ormidal::FileTime>(s) * ormidal::kTicksPerSecond;
+using ormidal::Seconds;
+
+// A local date and time as the system clock's record.
+inline SYSTEMTIME SystemTimeAt(int year, int month, int day, int hour, int minute, int second) {
+  return ormidal::ToSystemTime(ormidal::Calendar(year, month, day, hour, minute, second));
 }
 
 }  // namespace e2e

@@ -2,12 +2,12 @@
 add_e2e_test(ormidal_e2e_test
   ${CMAKE_CURRENT_LIST_DIR}/schedule_startup_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/schedule_recorder_test.cpp)
-target_link_libraries(ormidal_e2e_test PRIVATE ormidal_data)
+target_link_libraries(ormidal_e2e_test PRIVATE ormidal_testing)
 add_dependencies(ormidal_e2e_test Ormidal)
 
 # Latency of start and stop requests under Wine; ./run bench runs it.
 add_executable(ormidal_latency_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_latency_benchmark.cpp)
-target_link_libraries(ormidal_latency_benchmark PRIVATE e2e_harness ormidal_data)
+target_link_libraries(ormidal_latency_benchmark PRIVATE e2e_harness ormidal_testing)
 add_dependencies(ormidal_latency_benchmark Ormidal)
 
 # The Schedule Recordings dialog and the Scheduled Events list, driven by control identifier.
@@ -15,12 +15,12 @@ foreach(suite dialog list)
   set(source ${CMAKE_CURRENT_LIST_DIR}/schedule_${suite}_test.cpp)
   if(EXISTS ${source})
     add_e2e_test(ormidal_${suite}_e2e_test ${source})
-    target_link_libraries(ormidal_${suite}_e2e_test PRIVATE ormidal_data)
+    target_link_libraries(ormidal_${suite}_e2e_test PRIVATE ormidal_testing)
     add_dependencies(ormidal_${suite}_e2e_test Ormidal)
   endif()
 endforeach()
 
 # Idle CPU and list opening times under Wine; ./run bench runs it.
 add_executable(ormidal_load_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_load_benchmark.cpp)
-target_link_libraries(ormidal_load_benchmark PRIVATE e2e_harness ormidal_data)
+target_link_libraries(ormidal_load_benchmark PRIVATE e2e_harness ormidal_testing)
 add_dependencies(ormidal_load_benchmark Ormidal)

@@ -93,17 +93,6 @@ void ClickBox(HWND dialog, int id) {
 
 void Uncheck(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_SETCHECK, BST_UNCHECKED, 0); }
 
-SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME t{};
-  t.wYear = static_cast<WORD>(year);
-  t.wMonth = static_cast<WORD>(month);
-  t.wDay = static_cast<WORD>(day);
-  t.wHour = static_cast<WORD>(hour);
-  t.wMinute = static_cast<WORD>(minute);
-  t.wSecond = static_cast<WORD>(second);
-  return t;
-}
-
 // Start date and time entered through the calendar and the time picker.
 bool EnterStart(HWND dialog, const SYSTEMTIME& start) {
   return e2e::SetCalendarDate(GetDlgItem(dialog, kCalendar), start) &&
@@ -207,7 +196,7 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
   e2e::SetControlText(dialog, kUrl, "http://tv/live");
   e2e::SetControlText(dialog, kProgramName, "Player");
   e2e::SetControlText(dialog, kWindowPosition, "10,20,630,500");
-  ASSERT_TRUE(EnterStart(dialog, At(2031, 3, 14, 21, 5, 7)));
+  ASSERT_TRUE(EnterStart(dialog, e2e::SystemTimeAt(2031, 3, 14, 21, 5, 7)));
   e2e::SetControlText(dialog, kDuration, "01:30:00");
   for (int day : {kMon, kWed, kFri}) ClickBox(dialog, day);
   ASSERT_FALSE(e2e::IsChecked(dialog, kOnce));
@@ -224,7 +213,7 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
       << "the timer wrote " << s.Status() << " while disabled";
 
   // Same file name while the list is open: replaced in the file and in that list.
-  ASSERT_TRUE(EnterStart(dialog, At(2031, 12, 31, 23, 30, 0)));
+  ASSERT_TRUE(EnterStart(dialog, e2e::SystemTimeAt(2031, 12, 31, 23, 30, 0)));
   e2e::SetControlText(dialog, kDuration, "00:45:00");
   ClickBox(dialog, kDaily);
   e2e::Click(dialog, kSave);
@@ -243,7 +232,7 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
   e2e::SetControlText(dialog, kFileName, "Late Movie");
   e2e::SetControlText(dialog, kUrl, "");
   e2e::SetControlText(dialog, kWindowPosition, "");
-  ASSERT_TRUE(EnterStart(dialog, At(2031, 7, 4, 0, 15, 9)));
+  ASSERT_TRUE(EnterStart(dialog, e2e::SystemTimeAt(2031, 7, 4, 0, 15, 9)));
   e2e::SetControlText(dialog, kDuration, "99:59:59");
   for (int day : {kSat, kSun}) ClickBox(dialog, day);
   ASSERT_FALSE(e2e::IsChecked(dialog, kDaily));

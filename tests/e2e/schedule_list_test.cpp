@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include "local_time.h"
 #include "scoped_win32.h"
 
 namespace {
@@ -127,17 +128,6 @@ class ListRun {
   e2e::Process process_;
 };
 
-SYSTEMTIME Moment(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  SYSTEMTIME t{};
-  t.wYear = year;
-  t.wMonth = month;
-  t.wDay = day;
-  t.wHour = hour;
-  t.wMinute = minute;
-  t.wSecond = second;
-  return t;
-}
-
 void FillDialog(HWND dialog, const std::string& name, const std::string& position,
                 const std::string& duration) {
   e2e::SetControlText(dialog, kFileName, name);
@@ -145,7 +135,7 @@ void FillDialog(HWND dialog, const std::string& name, const std::string& positio
   e2e::SetControlText(dialog, kProgramName, "Player");
   e2e::SetControlText(dialog, kWindowPosition, position);
   e2e::SetControlText(dialog, kDuration, duration);
-  const SYSTEMTIME start = Moment(2035, 3, 10, 19, 30, 15);
+  const SYSTEMTIME start = e2e::SystemTimeAt(2035, 3, 10, 19, 30, 15);
   ASSERT_TRUE(e2e::SetCalendarDate(GetDlgItem(dialog, kCalendar), start));
   ASSERT_TRUE(e2e::SetPickerTime(GetDlgItem(dialog, kStartTime), start));
 }

@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scoped_win32.h"
 #include "standin_options.h"
 #include "start_request.h"
+#include "text_win32.h"
 
 namespace {
 
@@ -43,31 +45,18 @@ void Print(const std::string& line) {
   std::fflush(stdout);  // the demo reads our output through a pipe
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 // The start text as UTF-8, whichever of the two forms it came in.
 std::string StartTextOf(const COPYDATASTRUCT& data, bool audio) {
   const auto* bytes = static_cast<const char*>(data.lpData);
   std::wstring wide;
   if (bytes != nullptr && audio) {
-    const int length = static_cast<int>(data.cbData);
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
-    wide.resize(static_cast<std::size_t>(n));
-    MultiByteToWideChar(CP_ACP, 0, bytes, length, wide.data(), n);
+    wide = fw::Widen(std::string_view(bytes, data.cbData), CP_ACP);
   } else if (bytes != nullptr) {
     wide.resize(data.cbData / sizeof(wchar_t));
     CopyMemory(wide.data(), bytes, wide.size() * sizeof(wchar_t));
   }
   while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
-  return ToUtf8(wide);
+  return fw::Narrow(wide, CP_UTF8);
 }
 
 void ShowStatus(const std::string& status) {
