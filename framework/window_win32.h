@@ -42,17 +42,17 @@ Application* CurrentApplication();
 
 class FrameWindow {
  public:
-  virtual ~FrameWindow();
-  FrameWindow() = default;
-  FrameWindow(const FrameWindow&) = delete;
-  FrameWindow& operator=(const FrameWindow&) = delete;
-
   struct ClassOptions {
     UINT style = CS_DBLCLKS;
     HCURSOR cursor = nullptr;  // nullptr: the arrow
     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     HICON icon = nullptr;
   };
+
+  virtual ~FrameWindow();
+  FrameWindow() = default;
+  FrameWindow(const FrameWindow&) = delete;
+  FrameWindow& operator=(const FrameWindow&) = delete;
   // Creates the frame with a window class of the given name, registered on
   // first use with the given options.
   bool Create(HINSTANCE instance, const wchar_t* className, const ClassOptions& options,

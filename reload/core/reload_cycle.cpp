@@ -2,7 +2,6 @@
 
 #include "filter_check.h"
 #include "report.h"
-#include "startup.h"
 
 namespace reload {
 namespace {
@@ -20,25 +19,23 @@ std::wstring BatchPath(const ReloadState& state, const Batch& batch) {
 }
 
 BatchProcess RunBatch(ReloadState& state, ReloadSystem& system, const Batch& batch) {
-  state.MessageText = BatchPath(state, batch);
-  const BatchStart start = system.StartBatch(state.UseRunas ? L"runas" : L"open", state.MessageText);
+  const BatchStart start = system.StartBatch(state.UseRunas ? L"runas" : L"open", BatchPath(state, batch));
   if (start.started) return start.process;
   // A refused elevation prompt is the user's answer, not a missing file.
-  state.MessageText = start.error == kElevationRefused
-                          ? L"Administrator rights were refused. " + std::wstring(batch.file) + L" did not run."
-                          : std::wstring(batch.cannotStart);
-  ShowReloadMessage(system, state.MessageText, 0);
+  ShowReloadMessage(system,
+                    start.error == kElevationRefused
+                        ? L"Administrator rights were refused. " + std::wstring(batch.file) + L" did not run."
+                        : std::wstring(batch.cannotStart),
+                    0);
   return 0;
 }
 
 // A batch still running must not be raced by the next step: the cycle ends
 // here, with the report saying which batch did not finish.
 void CannotContinue(ReloadState& state, ReloadSystem& system, const Batch& batch) {
-  state.MessageText = L"Slow system response. Cannot continue.";
-  ShowReloadMessage(system, state.MessageText, 0);
-  state.MessageText = L"\r\n\r\n" + std::wstring(batch.file) + L" did not finish within " +
-                      std::to_wstring(state.batchWaitSeconds) + L" seconds. Cannot continue.\r\n";
-  AppendLog(state, system);
+  ShowReloadMessage(system, L"Slow system response. Cannot continue.", 0);
+  AppendLog(system, L"\r\n\r\n" + std::wstring(batch.file) + L" did not finish within " +
+                        std::to_wstring(state.batchWaitSeconds) + L" seconds. Cannot continue.\r\n");
   CloseAndShowLog(state, system);
   system.EndProcess(0);
 }

@@ -4,7 +4,7 @@
 
 #include "fake_reload_system.h"
 #include "filter_check.h"
-#include "startup.h"
+#include "report.h"
 
 namespace reload {
 namespace {

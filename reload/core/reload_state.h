@@ -29,7 +29,6 @@ struct ReloadState {
   std::vector<std::wstring> ParameterTable;  // at most kParameterSlots
   uint32_t parameterCount = 0;               // also those beyond the table
   std::wstring ProductName;
-  std::wstring MessageText;  // the one shared message string
   bool logOpen = false;      // LogFilters.txt is open for writing
   std::wstring reportPath;   // where it is written: the tool's folder or a fallback
   uint32_t batchWaitSeconds = kBatchWaitSeconds;

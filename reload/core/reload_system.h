@@ -71,8 +71,9 @@ class ReloadSystem {
   virtual std::wstring AnsiToWide(std::string_view bytes) = 0;
   virtual std::string WideToAnsi(std::wstring_view text) = 0;
 
-  // The log file, created empty; writes go straight to the file. Returns 0
-  // or the system's code for why it could not be created.
+  // The log file, created empty; writes go straight to the file, and go
+  // nowhere while no log is open. Returns 0 or the system's code for why it
+  // could not be created.
   virtual int32_t OpenLog(const std::wstring& path) = 0;
   virtual void WriteLog(std::string_view bytes) = 0;
   virtual void CloseLog() = 0;
@@ -93,5 +94,14 @@ class ReloadSystem {
   virtual void KillStartTimer() = 0;
   virtual void EndProcess(uint32_t exitCode) = 0;
 };
+
+inline constexpr std::wstring_view kMessageCaption = L"Reload Filters Message";
+// Warning icon, task-modal and topmost, added to every caller's type.
+inline constexpr uint32_t kMessageStyle = 0x30 | 0x2000 | 0x40000;
+
+// The tool's own message box, with its caption and style; returns the answer.
+inline int ShowReloadMessage(ReloadSystem& system, const std::wstring& text, uint32_t type) {
+  return system.ShowMessageBox(text, std::wstring(kMessageCaption), type | kMessageStyle);
+}
 
 }  // namespace reload

@@ -3,7 +3,6 @@
 #include <array>
 #include <utility>
 
-#include "startup.h"
 #include "text.h"
 
 namespace reload {
@@ -17,6 +16,63 @@ std::wstring VersionNumbers(const WindowsVersion& version) {
 }
 
 }  // namespace
+
+std::string ToLogBytes(std::wstring_view text, ReloadSystem& system) {
+  std::wstring lines;
+  lines.reserve(text.size() + 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+      lines += L"\r\n";
+      ++i;
+    } else if (text[i] == L'\n') {
+      lines += L"\r\n";
+    } else {
+      lines += text[i];
+    }
+  }
+  return system.WideToAnsi(lines);
+}
+
+void AppendLog(ReloadSystem& system, std::wstring_view text) { system.WriteLog(ToLogBytes(text, system)); }
+
+std::wstring LogFilePath(const ReloadState& state) {
+  return state.ModuleFolder + L"\\" + std::wstring(kLogFileName);
+}
+
+void OpenReport(ReloadState& state, ReloadSystem& system) {
+  DetectWindowsVersion(state, system);
+  ReadProductVersion(state, system);
+  const std::wstring firstChoice = LogFilePath(state);
+  const int32_t firstError = system.OpenLog(firstChoice);
+  state.reportPath = firstChoice;
+  state.logOpen = firstError == 0;
+  // Under Program Files a user without elevation cannot write beside the tool.
+  for (const KnownFolder fallback : {KnownFolder::LocalAppData, KnownFolder::Temp}) {
+    if (state.logOpen) break;
+    const auto folder = system.Folder(fallback);
+    if (!folder) continue;
+    state.reportPath = AppendPath(*folder, kLogFileName);
+    state.logOpen = system.OpenLog(state.reportPath) == 0;
+  }
+  if (state.logOpen) {
+    WriteReportOpening(state, system);
+    if (firstError != 0) {
+      AppendLog(system, L"\r\nThis report could not be written to " + firstChoice + L" (ERROR=" +
+                            std::to_wstring(firstError) + L")");
+    }
+  }
+  WriteSystemFacts(system);
+}
+
+void CloseAndShowLog(ReloadState& state, ReloadSystem& system) {
+  if (!state.logOpen) {
+    ShowReloadMessage(system, L"Cannot write the test report LogFilters.txt.", 0);
+    return;
+  }
+  system.CloseLog();
+  state.logOpen = false;
+  system.ShellRun(L"open", state.reportPath);
+}
 
 std::wstring WindowsVersionName(std::wstring_view versionText) {
   static constexpr std::array<std::pair<std::wstring_view, std::wstring_view>, 8> kNames{{
@@ -79,13 +135,11 @@ std::wstring ReportDateTime(const LocalTime& now) {
          two(now.minute) + L":" + two(now.second);
 }
 
-void WriteReportOpening(ReloadState& state, ReloadSystem& system) {
-  state.MessageText = L"Test Report  ";
-  AppendLog(state, system);
-  state.MessageText = ReportDateTime(system.LocalNow()) + L"\r\n" + state.WindowsVersionText +
-                      L"\r\nProgram: " + state.ProductName + L"\r\nVersion: " +
-                      state.ProductVersionText;
-  AppendLog(state, system);
+void WriteReportOpening(const ReloadState& state, ReloadSystem& system) {
+  AppendLog(system, L"Test Report  ");
+  AppendLog(system, ReportDateTime(system.LocalNow()) + L"\r\n" + state.WindowsVersionText +
+                        L"\r\nProgram: " + state.ProductName + L"\r\nVersion: " +
+                        state.ProductVersionText);
 }
 
 std::optional<std::wstring> ReadProcessorName(ReloadSystem& system) {
@@ -96,18 +150,13 @@ std::optional<std::wstring> ReadProcessorName(ReloadSystem& system) {
   return fw::Clip(value.text, kProcessorNameLimit);
 }
 
-void WriteSystemFacts(ReloadState& state, ReloadSystem& system) {
+void WriteSystemFacts(ReloadSystem& system) {
   const SystemFacts facts = system.GetSystemFacts();
-  state.MessageText = L"\r\nNumber of processors: " + std::to_wstring(facts.processors);
-  AppendLog(state, system);
-  if (const auto processor = ReadProcessorName(system)) {
-    state.MessageText = L"\r\nProcessor: " + *processor;
-    AppendLog(state, system);
-  }
-  state.MessageText = L"\r\nScreen resolution: " + std::to_wstring(facts.screenWidth) + L"x" +
-                      std::to_wstring(facts.screenHeight) + L"\r\nMonitors: " +
-                      std::to_wstring(facts.monitors);
-  AppendLog(state, system);
+  AppendLog(system, L"\r\nNumber of processors: " + std::to_wstring(facts.processors));
+  if (const auto processor = ReadProcessorName(system)) AppendLog(system, L"\r\nProcessor: " + *processor);
+  AppendLog(system, L"\r\nScreen resolution: " + std::to_wstring(facts.screenWidth) + L"x" +
+                        std::to_wstring(facts.screenHeight) + L"\r\nMonitors: " +
+                        std::to_wstring(facts.monitors));
 }
 
 std::wstring SettingsText(std::string_view bytes, ReloadSystem& system) {
@@ -126,21 +175,19 @@ std::wstring AppendPath(std::wstring_view folder, std::wstring_view name) {
   return path;
 }
 
-void EchoSettings(ReloadState& state, ReloadSystem& system) {
+void EchoSettings(const ReloadState& state, ReloadSystem& system) {
   const auto appData = system.Folder(KnownFolder::RoamingAppData);
   if (!appData) return;
   const std::wstring productFolder = ProductFolderName(state.ProductName);
   if (productFolder.empty()) return;
   const std::wstring path =
       fw::Clip(AppendPath(*appData, productFolder) + L"\\Settings.ini", kSettingsPathLimit);
-  state.MessageText = L"\r\n\r\nSettings.ini (" + path + L")";
-  AppendLog(state, system);
+  AppendLog(system, L"\r\n\r\nSettings.ini (" + path + L")");
   const auto bytes = system.ReadFileStart(path, kSettingsReadLimit);
   if (!bytes) return;
   const std::wstring text = SettingsText(*bytes, system);
   if (text.empty()) return;
-  state.MessageText = L"\r\n\r\n" + text;
-  AppendLog(state, system);
+  AppendLog(system, L"\r\n\r\n" + text);
 }
 
 }  // namespace reload

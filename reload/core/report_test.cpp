@@ -110,14 +110,14 @@ TEST_F(ReportTest, SystemFactsIncludeTheProcessorOnlyWhenItCanBeRead) {
   const std::wstring cpu = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
   system.facts = {8, 1920, 1080, 2};
   system.SetText(RegistryRoot::LocalMachine, cpu, L"ProcessorNameString", L"Some CPU @ 3.00GHz");
-  WriteSystemFacts(state, system);
+  WriteSystemFacts(system);
   EXPECT_EQ(system.log,
             "\r\nNumber of processors: 8\r\nProcessor: Some CPU @ 3.00GHz"
             "\r\nScreen resolution: 1920x1080\r\nMonitors: 2");
 
   system.log.clear();
   system.keys[{RegistryRoot::LocalMachine, cpu}].openResult = 5;
-  WriteSystemFacts(state, system);
+  WriteSystemFacts(system);
   EXPECT_EQ(system.log, "\r\nNumber of processors: 8\r\nScreen resolution: 1920x1080\r\nMonitors: 2");
 
   system.keys[{RegistryRoot::LocalMachine, cpu}] = {0, {{L"ProcessorNameString", std::wstring(1200, L'c')}}};
@@ -172,6 +172,95 @@ TEST_F(ReportTest, SettingsCopyWithoutAFileOrProductOrFolder) {
   system.folders.erase(KnownFolder::RoamingAppData);
   EchoSettings(state, system);
   EXPECT_EQ(system.log, "");
+}
+
+// The log itself: opened where it can be, written line by line, shown at the end.
+struct ReportLogTest : ::testing::Test {
+  ReloadState state;
+  FakeReloadSystem system;
+};
+
+TEST_F(ReportLogTest, LogBytesHaveCrLfLineEndsAndTheSystemsCodePage) {
+  EXPECT_EQ(ToLogBytes(L"\r\nA\r\n", system), "\r\nA\r\n");
+  EXPECT_EQ(ToLogBytes(L"a\nb\r\n\nc", system), "a\r\nb\r\n\r\nc");
+  EXPECT_EQ(ToLogBytes(L"lone\rcr", system), "lone\rcr");
+  EXPECT_EQ(ToLogBytes(L"100% %s %d", system), "100% %s %d");
+  // The fake's code page is Latin-1.
+  EXPECT_EQ(ToLogBytes(L"caf\u00e9\n\u20ac", system), "caf\xe9\r\n?");
+}
+
+TEST_F(ReportLogTest, AppendLogWritesOnlyToAnOpenLog) {
+  AppendLog(system, L"\r\nfirst");
+  EXPECT_EQ(system.log, "");
+  ASSERT_EQ(system.OpenLog(L"C:\\t\\LogFilters.txt"), 0);
+  AppendLog(system, L"\r\nfirst");
+  AppendLog(system, L"\r\n50%s");
+  EXPECT_EQ(system.log, "\r\nfirst\r\n50%s");
+}
+
+TEST_F(ReportLogTest, CloseAndShowLogOpensTheReportWhereItWasWrittenOrSaysThereIsNone) {
+  state.ModuleFolder = L"C:\\Fendrel";
+  CloseAndShowLog(state, system);
+  EXPECT_EQ(system.journal, (std::vector<std::wstring>{L"box Reload Filters Message " + std::to_wstring(0x42030) +
+                                                       L" Cannot write the test report LogFilters.txt."}));
+  system.journal.clear();
+  state.logOpen = true;
+  state.reportPath = L"C:\\Users\\ann\\AppData\\Local\\LogFilters.txt";
+  CloseAndShowLog(state, system);
+  EXPECT_FALSE(state.logOpen);
+  EXPECT_EQ(system.journal, (std::vector<std::wstring>{
+                                L"close log", L"shell open C:\\Users\\ann\\AppData\\Local\\LogFilters.txt"}));
+}
+
+TEST_F(ReportLogTest, OpenReportWritesOpeningAndFactsIntoTheNewLog) {
+  state.ModuleFolder = L"C:\\Fendrel";
+  state.ProductName = L"Lumora";
+  system.SetText(RegistryRoot::CurrentUser, L"Software\\Lumora 8", L"Version", L"8.1.2");
+  OpenReport(state, system);
+  EXPECT_TRUE(state.logOpen);
+  EXPECT_EQ(system.logPath, L"C:\\Fendrel\\LogFilters.txt");
+  EXPECT_EQ(system.log,
+            "Test Report  03/07/26 09:05:02\r\nWindows Version: 6.2 (Windows 8)\r\n"
+            "Program: Lumora\r\nVersion: 8.1.2\r\nNumber of processors: 4\r\n"
+            "Screen resolution: 1280x1024\r\nMonitors: 1");
+}
+
+TEST_F(ReportLogTest, WithoutALogTheVersionFactsAreStillKnown) {
+  state.ModuleFolder = L"C:\\Fendrel";
+  state.ProductName = L"Lumora";
+  system.logOpens = false;
+  OpenReport(state, system);
+  EXPECT_FALSE(state.logOpen);
+  EXPECT_EQ(state.WindowsVersionText, L"Windows Version: 6.2 (Windows 8)");
+  EXPECT_TRUE(state.UseRunas);
+  EXPECT_EQ(system.log, "");
+  EXPECT_EQ(system.journal, (std::vector<std::wstring>{
+                                L"open log C:\\Fendrel\\LogFilters.txt",
+                                L"open log C:\\Users\\ann\\AppData\\Local\\LogFilters.txt",
+                                L"open log C:\\Users\\ann\\AppData\\Local\\Temp\\LogFilters.txt"}));
+}
+
+TEST_F(ReportLogTest, AReportTheToolsFolderCannotTakeGoesToLocalAppDataOrTempAndSaysWhereItLookedFirst) {
+  const std::wstring beside = L"C:\\Program Files (x86)\\Fendrel\\LogFilters.txt";
+  const std::wstring local = L"C:\\Users\\ann\\AppData\\Local\\LogFilters.txt";
+  system.unwritable = {beside};
+  state.ModuleFolder = L"C:\\Program Files (x86)\\Fendrel";
+  state.ProductName = L"Lumora";
+  OpenReport(state, system);
+  EXPECT_TRUE(state.logOpen);
+  EXPECT_EQ(state.reportPath, local);
+  EXPECT_EQ(system.logPath, local);
+  EXPECT_EQ(system.log,
+            "Test Report  03/07/26 09:05:02\r\nWindows Version: 6.2 (Windows 8)\r\nProgram: Lumora\r\nVersion: "
+            "\r\nThis report could not be written to C:\\Program Files (x86)\\Fendrel\\LogFilters.txt (ERROR=5)"
+            "\r\nNumber of processors: 4\r\nScreen resolution: 1280x1024\r\nMonitors: 1");
+
+  state.logOpen = false;
+  system.unwritable.insert(local);
+  OpenReport(state, system);
+  EXPECT_EQ(state.reportPath, L"C:\\Users\\ann\\AppData\\Local\\Temp\\LogFilters.txt");
+  EXPECT_NE(system.log.find("written to C:\\Program Files (x86)\\Fendrel\\LogFilters.txt (ERROR=5)"),
+            std::string::npos);
 }
 
 TEST(AppendPath, JoinsWithOneBackslash) {

@@ -31,16 +31,10 @@ RegistryText FakeReloadSystem::ReadText(RegistryRoot root, const std::wstring& p
   return result;
 }
 
-WindowsVersion FakeReloadSystem::GetWindowsVersion() { return version; }
-
 bool FakeReloadSystem::HasGetProductInfo() {
   ++productInfoLookups;
   return getProductInfo;
 }
-
-SystemFacts FakeReloadSystem::GetSystemFacts() { return facts; }
-
-LocalTime FakeReloadSystem::LocalNow() { return now; }
 
 std::optional<std::wstring> FakeReloadSystem::Folder(KnownFolder folder) {
   const auto it = folders.find(folder);
@@ -103,12 +97,6 @@ int FakeReloadSystem::ShowMessageBox(const std::wstring& text, const std::wstrin
                                      uint32_t style) {
   journal.push_back(L"box " + caption + L" " + std::to_wstring(style) + L" " + text);
   return 1;
-}
-
-void FakeReloadSystem::KillStartTimer() { journal.push_back(L"kill timer"); }
-
-void FakeReloadSystem::EndProcess(uint32_t exitCode) {
-  journal.push_back(L"exit " + std::to_wstring(exitCode));
 }
 
 }  // namespace reload

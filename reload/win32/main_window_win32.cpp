@@ -2,7 +2,7 @@
 #include "main_window_win32.h"
 
 #include "reload_cycle.h"
-#include "startup.h"
+#include "report.h"
 
 namespace reload {
 namespace {

@@ -1,6 +1,7 @@
 #include "schedule_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <limits>
 #include <map>
@@ -146,27 +147,13 @@ std::string SecondsText(FileTime ticks) {
   return text;
 }
 
-const char* KindName(ProblemKind kind) {
-  switch (kind) {
-    case ProblemKind::kTooShort:
-      return "too-short";
-    case ProblemKind::kNotEntry:
-      return "not-an-entry";
-    case ProblemKind::kNeverStarts:
-      return "never-starts";
-    case ProblemKind::kReadError:
-      return "read-error";
-    case ProblemKind::kPastLastLine:
-      return "past-200th-line";
-    case ProblemKind::kWindowPosition:
-      return "window-position";
-    case ProblemKind::kSameName:
-      return "same-name";
-    case ProblemKind::kOverlap:
-      return "overlap";
-  }
-  return "";
-}
+// The kinds' names in the JSON document, in the order of ProblemKind.
+constexpr std::array<const char*, 8> kKindNames = {
+    "too-short",       "not-an-entry",    "never-starts", "read-error",
+    "past-200th-line", "window-position", "same-name",    "overlap"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kOverlap) + 1);
+
+const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
 // Schedule texts are single-byte text of the system code page: every byte
 // outside printable ASCII is written as the code point of the same number,

@@ -102,9 +102,13 @@ std::string CannotWrite(const std::string& path, const std::string& error,
          std::string(consequence);
 }
 
-// Reads the file an edit works on, creating it when missing.
-bool ReadForEdit(FileSystem& files, const std::string& path, std::string& contents) {
-  return MakeFileExist(files, path) && files.Read(path, contents);
+// Reads the file an edit works on, creating it when missing; when it cannot,
+// the outcome says so, with what the edit could then not do.
+bool ReadForEdit(const ScheduleFolder& folder, const std::string& path, std::string_view consequence,
+                 std::string& contents, EditOutcome& outcome) {
+  if (MakeFileExist(folder.files, path) && folder.files.Read(path, contents)) return true;
+  outcome.message = CannotOpen(path, consequence);
+  return false;
 }
 
 // Writes the edited contents; on failure the outcome tells why, with the
@@ -238,10 +242,7 @@ EditOutcome LoadScheduleList(const ScheduleFolder& folder) {
   EditOutcome outcome;
   const std::string path = SchedulePath(folder.settingsFolder);
   std::string contents;
-  if (!ReadForEdit(folder.files, path, contents)) {
-    outcome.message = CannotOpen(path, kCannotSave);
-    return outcome;
-  }
+  if (!ReadForEdit(folder, path, kCannotSave, contents, outcome)) return outcome;
   outcome.result = EditResult::kRead;
   outcome.rows = ReadRows(contents);
   return outcome;
@@ -260,10 +261,7 @@ EditOutcome SaveEntryLine(const ScheduleFolder& folder, const PendingSave& pendi
 
   const std::string path = SchedulePath(folder.settingsFolder);
   std::string contents;
-  if (!ReadForEdit(folder.files, path, contents)) {
-    outcome.message = CannotOpen(path, kCannotSave);
-    return outcome;
-  }
+  if (!ReadForEdit(folder, path, kCannotSave, contents, outcome)) return outcome;
   line.append(kLineBreak);
   const ScheduleList now = ReadRows(contents);
   const ListRow* match = RowReplacedBySave(now, entry.timeName);
@@ -303,10 +301,7 @@ EditOutcome DeleteEntryLines(const ScheduleFolder& folder, const ScheduleList& s
   EditOutcome outcome;
   const std::string path = SchedulePath(folder.settingsFolder);
   std::string contents;
-  if (!ReadForEdit(folder.files, path, contents)) {
-    outcome.message = CannotOpen(path, kCannotDelete);
-    return outcome;
-  }
+  if (!ReadForEdit(folder, path, kCannotDelete, contents, outcome)) return outcome;
 
   // The rows name lines by number; that holds only while the file still
   // reads as it did when the rows were made.

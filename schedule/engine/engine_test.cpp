@@ -10,7 +10,6 @@
 
 #include "calendar.h"
 #include "engine_test_support.h"
-#include "fake_recorder_windows.h"
 #include "recorder_link.h"
 
 namespace ormidal {

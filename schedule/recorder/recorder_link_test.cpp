@@ -4,8 +4,7 @@
 
 #include <vector>
 
-#include "fake_host.h"
-#include "fake_recorder_windows.h"
+#include "engine_test_support.h"
 
 namespace ormidal {
 namespace {

@@ -1,18 +1,21 @@
 // Fakes around the engine for its tests and the check's agreement harness: a
-// dialog that records what it is shown and a recording program that records
-// every request with the simulated time it arrived. The files and messages
-// are those of fake_host.h.
+// dialog that records what it is shown, a recording program that records
+// every request with the simulated time it arrived, and the recording
+// program's windows behind the link. The files and messages are those of
+// fake_host.h. Engine and request threads may call them at the same time.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "engine.h"
 #include "fake_host.h"
+#include "recorder_link.h"
 #include "simulated_system.h"
 
 namespace ormidal {
@@ -95,6 +98,40 @@ class RecordingRecorder final : public RecorderLink {
   SimulatedSystem& sim_;
   std::mutex mutex_;
   std::vector<Request> requests;
+};
+
+// The titles in open are present, and every operation on them is recorded
+// in order.
+class FakeRecorderWindows final : public RecorderWindows {
+ public:
+  Handle Find(const std::string& title) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    searched.push_back(title);
+    return open.count(title) ? 42 : 0;
+  }
+  void Restore(Handle window) override { Record("restore " + std::to_string(window)); }
+  void LowerMainWindow() override { Record("lower main"); }
+  void SendStart(Handle window, const std::string& text, bool audioMode) override {
+    Record("start " + std::to_string(window) + (audioMode ? " 8-bit " : " utf-16 ") + text);
+  }
+  void PostStop(Handle window) override { Record("stop " + std::to_string(window)); }
+
+  std::vector<std::string> Calls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls;
+  }
+
+  // Read and changed directly only while no request runs.
+  std::set<std::string> open;
+  std::vector<std::string> searched;
+  std::vector<std::string> calls;
+
+ private:
+  void Record(std::string call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls.push_back(std::move(call));
+  }
+  std::mutex mutex_;
 };
 
 }  // namespace ormidal

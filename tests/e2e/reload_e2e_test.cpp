@@ -131,7 +131,7 @@ const std::string kUninstallHeading = "\r\n\r\nUninstall filters. Checking Regis
 const std::string kUninstallClosing = "\r\n\r\nAll UNINSTALLED filters must show (ERROR=2) or (no access))\r\n";
 const std::string kInstallHeading = "\r\n\r\nInstall filters. Checking Registry...";
 const std::string kInstallClosing = "\r\n\r\nAll INSTALLED filters must show OK or (no access))\r\n";
-const std::string kNoOpBatch = "@exit /b 0\r\n";
+constexpr char kNoOpBatch[] = "@exit /b 0\r\n";
 const std::wstring kAudioCategory = L"Wow6432Node\\CLSID\\{33D9A762-90C8-11d0-BD43-00A0C911CE86}\\Instance\\";
 // Wine's per-program Windows version; with "win10" it tells a program 10.0
 // only if its manifest declares Windows 10, as Windows does, 6.2 otherwise.
