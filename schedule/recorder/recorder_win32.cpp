@@ -29,7 +29,7 @@ void Win32RecorderWindows::LowerMainWindow() {
 
 void Win32RecorderWindows::SendStart(Handle window, const std::string& text, bool audioMode) {
   COPYDATASTRUCT data{};
-  data.dwData = 0;
+  data.dwData = kStartRequestData;
   std::vector<char> narrow(text.begin(), text.end());
   narrow.push_back('\0');
   // The recording programs read as many bytes as the 8-bit text has, twice;
@@ -44,11 +44,11 @@ void Win32RecorderWindows::SendStart(Handle window, const std::string& text, boo
     data.lpData = wide.data();
     data.cbData = static_cast<DWORD>(2 * text.size());
   }
-  SendMessageA(AsWindow(window), WM_COPYDATA, 707, reinterpret_cast<LPARAM>(&data));
+  SendMessageA(AsWindow(window), WM_COPYDATA, kStartRequestCode, reinterpret_cast<LPARAM>(&data));
 }
 
 void Win32RecorderWindows::PostStop(Handle window) {
-  PostMessageA(AsWindow(window), stopMessage_, 7, 7);
+  PostMessageA(AsWindow(window), stopMessage_, kStopRequestCode, kStopRequestCode);
 }
 
 void OpenHelp(RecorderWindows& windows) {

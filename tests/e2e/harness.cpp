@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "recorder_protocol.h"
+
 namespace e2e {
 namespace {
 
@@ -251,7 +253,7 @@ bool Settle(HWND window) {
 
 RecordingProgram::RecordingProgram(const std::string& title) : title_(title) {
   InitializeCriticalSection(&lock_);
-  stopMessage_ = RegisterWindowMessageA("Fendrel schedule");
+  stopMessage_ = RegisterWindowMessageA(ormidal::kStopMessageName);
   ready_ = fw::ScopedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   thread_ = fw::ScopedHandle(CreateThread(nullptr, 0, &RecordingProgram::Thread, this, 0, nullptr));
   WaitForSingleObject(ready_.Get(), 10000);

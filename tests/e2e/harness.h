@@ -121,7 +121,7 @@ bool Settle(HWND window);
 
 // A recording program as the scheduler sees it: a top-level window with the
 // given title on a thread of its own that records every start request
-// (WM_COPYDATA) and stop request ("Fendrel schedule") it receives, with the
+// (WM_COPYDATA) and stop request (the registered stop message) it receives, with the
 // local time of arrival.
 class RecordingProgram {
  public:
