@@ -16,7 +16,7 @@ constexpr UINT kTickMs = 1000;
 }  // namespace
 
 MainWindow::~MainWindow() {
-  // Entry threads may still run; they must not find the dialog going away.
+  // Tasks for the dialog may still be queued; they must not find it gone.
   if (parts_) parts_->engineUi.SetDialog(nullptr);
 }
 

@@ -14,7 +14,6 @@
 namespace ormidal {
 namespace {
 
-constexpr UINT kFillFromEntryMessage = WM_APP + 1;
 constexpr UINT_PTR kPresenceTimer = 1;
 constexpr UINT kPresenceMs = 1000;
 constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC_WED,
@@ -130,27 +129,15 @@ void TimerDlg::FillFromCurrentEntry() {
   ShowRepeat(RepeatBoxesFromText(e.timeDay));
 }
 
-void TimerDlg::FillFromEntry(const ScheduleEntry& entry) {
-  // Posted, not sent: the start request goes out without waiting for this
-  // thread, and the copy lives until the dialog has shown it.
-  auto shown = std::make_unique<ShownEntry>();
-  shown->timeName = entry.timeName;
-  shown->timeProg = entry.timeProg;
-  shown->timeUrl = entry.timeUrl;
-  shown->position = std::to_string(entry.posLeft) + "," + std::to_string(entry.posTop) + "," +
-                    std::to_string(entry.posRight) + "," + std::to_string(entry.posBottom);
-  shown->startTime = entry.startTime;
-  shown->endTime = entry.endTime;
-  if (PostMessageA(Handle(), kFillFromEntryMessage, 0, reinterpret_cast<LPARAM>(shown.get()))) {
-    shown.release();
-  }
-}
-
-void TimerDlg::ShowEntry(const ShownEntry& e) {
+void TimerDlg::FillFromEntry(const EntryValues& e) {
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
   SetText(IDC_URL, e.timeUrl);
-  if (!context_.options.audioMode) SetText(IDC_WINDOW_POSITION, e.position);
+  if (!context_.options.audioMode) {
+    SetText(IDC_WINDOW_POSITION, std::to_string(e.posLeft) + "," + std::to_string(e.posTop) + "," +
+                                     std::to_string(e.posRight) + "," +
+                                     std::to_string(e.posBottom));
+  }
   if (PositionBoxText(e.timeUrl, "") == kClickRequired) SetText(IDC_WINDOW_POSITION, kClickRequired);
   ShowStart(e.startTime);
   SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
@@ -285,7 +272,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
   }
 }
 
-bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kPresenceTimer && RecordingProgramGone(context_.link, context_.recorderWindows)) {
@@ -293,12 +280,6 @@ bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
       }
       result = TRUE;
       return true;
-    case kFillFromEntryMessage: {
-      std::unique_ptr<ShownEntry> shown(reinterpret_cast<ShownEntry*>(lParam));
-      ShowEntry(*shown);
-      result = TRUE;
-      return true;
-    }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
         ShowWindow(mainWindow_, SW_MINIMIZE);

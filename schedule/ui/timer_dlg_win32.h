@@ -34,8 +34,8 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   ~TimerDlg() override;
   // Creates the dialog owned by the main window, which is minimized in its stead.
   bool Create(HWND mainWindow);
-  // From an entry's Timer thread: the controls change on this dialog's thread.
-  void FillFromEntry(const ScheduleEntry& entry);
+  // An entry's Timer has begun: the dialog shows what it records.
+  void FillFromEntry(const EntryValues& entry);
   void SetStatus(const std::string& text);
   void SetClock(const std::string& text);
   void FocusButton(int id);
@@ -61,13 +61,6 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   void FillFromCurrentEntry();
   void SetCurrentTime();
   void ShowStart(FileTime start);
-  // What a fill from a started entry shows, copied off the entry's thread.
-  struct ShownEntry {
-    std::string timeName, timeProg, timeUrl, position;
-    FileTime startTime = 0;
-    FileTime endTime = 0;
-  };
-  void ShowEntry(const ShownEntry& entry);
   DialogValues ReadControls() const;
   std::string Text(int id) const;
   void SetText(int id, const std::string& text);
