@@ -118,7 +118,6 @@ void TimerDlg::ShowStart(FileTime start) {
 
 void TimerDlg::FillFromCurrentEntry() {
   const CurrentEntry& e = current_;
-  context_.scheduler.Disable();
   SetStatus("Scheduller is disabled");
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
@@ -153,28 +152,7 @@ void TimerDlg::SaveSchedule() {
   SetText(IDC_DURATION, values.duration);
   if (!stored) return;  // the user has been told why
   OpenEventsList(std::move(*stored));
-  changePending_ = false;
-  context_.scheduler.Disable();
-  if (context_.host.SchedulerMessage("Enable scheduler now?", kMessageYesNo) == kAnswerYes) {
-    context_.scheduler.Enable();
-    DestroyEventsList();
-    FocusButton(IDC_ENABLE);
-  } else {
-    enableDeclined_ = true;
-    context_.scheduler.Disable();
-  }
-}
-
-void TimerDlg::EnableButton() {
-  if (context_.scheduler.Active()) {
-    if (context_.host.SchedulerMessage(
-            "Scheduler is currently active. Would you like to stop the scheduler now?",
-            kMessageYesNo) == kAnswerYes) {
-      context_.scheduler.Disable();
-    }
-    return;
-  }
-  context_.scheduler.Enable();
+  Apply(EnableAfterSave(flags_, context_.scheduler, context_.host));
 }
 
 void TimerDlg::ViewEventsList() {
@@ -201,28 +179,19 @@ void TimerDlg::OpenEventsList(ScheduleList rows) {
   if (!list_->Create(Handle())) list_.reset();
 }
 
-void TimerDlg::DestroyEventsList() {
-  enableDeclined_ = false;
-  list_.reset();
+void TimerDlg::Apply(const ListStep& step) {
+  if (step.closeList) list_.reset();
+  if (step.focusEnable) FocusButton(IDC_ENABLE);
 }
 
 void TimerDlg::CloseEventsList() {
-  if (list_ == nullptr) return;
-  if (context_.scheduler.StopRequested() && !enableDeclined_ &&
-      context_.host.SchedulerMessage("Scheduler is disabled. Enable scheduler now?",
-                                     kMessageYesNo) == kAnswerYes) {
-    context_.scheduler.Enable();
-    DestroyEventsList();
-    FocusButton(IDC_ENABLE);
-    return;
-  }
-  DestroyEventsList();
+  Apply(ormidal::CloseEventsList(list_ != nullptr, flags_, context_.scheduler, context_.host));
 }
 
 void TimerDlg::ChangeTo(const CurrentEntry& entry) {
   current_ = entry;
   CloseEventsList();
-  changePending_ = true;
+  TakeChange(flags_, context_.scheduler);
   FillFromCurrentEntry();
 }
 
@@ -236,7 +205,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
       SaveSchedule();
       return;
     case IDC_ENABLE:
-      EnableButton();
+      ormidal::EnableButton(context_.scheduler, context_.host);
       return;
     case IDC_DISABLE:
       context_.scheduler.Disable();

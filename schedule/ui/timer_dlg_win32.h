@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "dialog_flows.h"
 #include "list_dlg_win32.h"
 #include "options.h"
 #include "recorder_link.h"
@@ -48,16 +49,16 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
 
  private:
   // ListOwner
-  bool ChangePending() const override { return changePending_; }
+  bool ChangePending() const override { return flags_.changePending; }
   void ChangeTo(const CurrentEntry& entry) override;
   void CloseEventsList() override;
 
   void SaveSchedule();
-  void EnableButton();
   void ViewEventsList();
   // Opens the list on rows, or shows them in the open one and brings it forward.
   void OpenEventsList(ScheduleList rows);
-  void DestroyEventsList();
+  // Carries out what a flow left for the dialog.
+  void Apply(const ListStep& step);
   void FillFromCurrentEntry();
   void SetCurrentTime();
   void ShowStart(FileTime start);
@@ -70,8 +71,7 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   Context context_;
   HWND mainWindow_ = nullptr;
   CurrentEntry current_;
-  bool changePending_ = false;  // a Change was taken and not saved yet
-  bool enableDeclined_ = false;  // a save's enable question was answered No
+  ListFlags flags_;
   std::unique_ptr<ListDlg> list_;  // at most one list at a time
 };
 
