@@ -165,9 +165,15 @@ HWND FindProcessWindow(DWORD pid, const char* className, const char* title) {
 
 HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
                        std::chrono::milliseconds timeout) {
+  const bool dialog = className != nullptr && std::string(className) == "#32770";
   HWND found = nullptr;
-  WaitFor([&] { return (found = FindProcessWindow(pid, className, title)) != nullptr; }, timeout);
-  return found;
+  const bool ready = WaitFor(
+      [&] {
+        found = FindProcessWindow(pid, className, title);
+        return found != nullptr && (!dialog || IsWindowVisible(found));
+      },
+      timeout);
+  return ready ? found : nullptr;
 }
 
 namespace {
