@@ -14,7 +14,7 @@
 namespace ormidal {
 namespace {
 
-void OnUiThread(std::function<void()> task) {
+void RunOnUiThread(std::function<void()> task) {
   if (fw::ui::OnUiThread()) {
     task();
   } else {
@@ -25,26 +25,26 @@ void OnUiThread(std::function<void()> task) {
 }  // namespace
 
 void AppEngineUi::SetStatus(const std::string& text) {
-  OnUiThread([this, text] {
+  RunOnUiThread([this, text] {
     if (dialog_ != nullptr) dialog_->SetStatus(text);
   });
 }
 
 void AppEngineUi::FocusEnableButton() {
-  OnUiThread([this] {
+  RunOnUiThread([this] {
     if (dialog_ != nullptr) dialog_->FocusButton(IDC_ENABLE);
   });
 }
 
 void AppEngineUi::FocusDisableButton() {
-  OnUiThread([this] {
+  RunOnUiThread([this] {
     if (dialog_ != nullptr) dialog_->FocusButton(IDC_DISABLE);
   });
 }
 
 void AppEngineUi::FillFromEntry(const ScheduleEntry& entry) {
   // A copy: the start request goes out without waiting for the dialog.
-  OnUiThread([this, values = EntryValues(entry)] {
+  RunOnUiThread([this, values = EntryValues(entry)] {
     if (dialog_ != nullptr) dialog_->FillFromEntry(values);
   });
 }
