@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui_queue.h"
+
 namespace fw {
 namespace {
 
@@ -17,7 +19,12 @@ Application* CurrentApplication() { return gApplication; }
 int Application::Run(HINSTANCE instance) {
   instance_ = instance;
   gApplication = this;
-  if (!StartApplication()) return 0;
+  // Before StartApplication, so before any thread that may hand it a task.
+  if (!ui::Open()) return 0;
+  if (!StartApplication()) {
+    ui::Close();
+    return 0;
+  }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     bool dialogMessage = false;
@@ -31,6 +38,7 @@ int Application::Run(HINSTANCE instance) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  ui::Close();
   return static_cast<int>(msg.wParam);
 }
 

@@ -21,8 +21,9 @@ namespace fw {
 class Application {
  public:
   virtual ~Application() = default;
-  // Runs StartApplication and, when it succeeds, the message loop until the
-  // main window is destroyed. Returns the exit code of the loop.
+  // Opens the user-interface queue (ui_queue.h), runs StartApplication and,
+  // when it succeeds, the message loop until the main window is destroyed;
+  // then closes the queue. Returns the exit code of the loop.
   int Run(HINSTANCE instance);
   HINSTANCE Instance() const { return instance_; }
   HWND MainWindow() const { return mainWindow_; }

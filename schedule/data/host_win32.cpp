@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "scoped_win32.h"
+#include "ui_queue.h"
 
 namespace ormidal {
 namespace {
@@ -64,8 +65,15 @@ class Win32File final : public WritableFile {
 }  // namespace
 
 int Win32Host::SchedulerMessage(const std::string& text, int type) {
-  return MessageBoxA(nullptr, text.c_str(), "Scheduler message",
-                     static_cast<UINT>(type) | kMessageStyle);
+  // From another thread the box opens on the UI thread, and the caller waits
+  // for the answer as it would for a box of its own; 0, as for a box that
+  // could not open, when the UI thread is gone.
+  int answer = 0;
+  fw::ui::Send([&] {
+    answer = MessageBoxA(nullptr, text.c_str(), "Scheduler message",
+                         static_cast<UINT>(type) | kMessageStyle);
+  });
+  return answer;
 }
 
 void Win32Host::EndProcess() { ExitProcess(0); }

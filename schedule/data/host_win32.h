@@ -5,7 +5,8 @@
 
 namespace ormidal {
 
-// "Scheduler message" boxes: no owner, topmost, task-modal, exclamation icon.
+// "Scheduler message" boxes: no owner, topmost, task-modal, exclamation icon,
+// always on the user-interface thread (through the application's queue).
 class Win32Host final : public SchedulerHost {
  public:
   int SchedulerMessage(const std::string& text, int type) override;

@@ -18,10 +18,9 @@ constexpr std::size_t kSlotCount = 200;           // lines the scheduling pass e
 constexpr int32_t kTaskStart = 1;
 constexpr int32_t kTaskStop = 2;
 
-// Made for every entry whose window has opened; shared by its Timer and the
-// requests that Timer starts, and released after the last of them. Its times
-// are fixed when it is made, so every request knows the entry's own length.
-struct ScheduleEntry {
+// What an entry is made with, fixed from then on; the dialog's fill takes a
+// copy of it to the user-interface thread.
+struct EntryValues {
   FileTime startTime = 0;
   FileTime endTime = 0;
   int32_t daily = 0;
@@ -35,6 +34,12 @@ struct ScheduleEntry {
   int32_t posTop = 0;
   int32_t posRight = 0;
   int32_t posBottom = 0;
+};
+
+// Made for every entry whose window has opened; shared by its Timer and the
+// requests that Timer starts, and released after the last of them. Its times
+// are fixed when it is made, so every request knows the entry's own length.
+struct ScheduleEntry : EntryValues {
   std::atomic<int32_t> task{0};  // 0 nothing, 1 start requested, 2 stop requested
   std::atomic<int32_t> failed{0};
 };

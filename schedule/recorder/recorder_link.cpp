@@ -9,8 +9,9 @@ namespace ormidal {
 std::string StartText(const ScheduleEntry& entry) {
   const int64_t length = TimeDifference(entry.endTime, entry.startTime) / int64_t{kTicksPerSecond};
   const auto seconds = static_cast<uint32_t>(std::clamp<int64_t>(length, 0, UINT32_MAX));
-  const std::string text = entry.timeName + " pos: " + entry.timePos + " url: " + entry.timeUrl +
-                           " pro: " + entry.timeProg + " sec: " + std::to_string(seconds);
+  const std::string text = entry.timeName + kStartPositionMarker + entry.timePos +
+                           kStartUrlMarker + entry.timeUrl + kStartProgramMarker +
+                           entry.timeProg + kStartSecondsMarker + std::to_string(seconds);
   return fw::Clip(text, kStartTextLimit);
 }
 

@@ -11,14 +11,13 @@
 
 #include "engine.h"
 #include "host.h"
+#include "recorder_protocol.h"
 #include "schedule_file.h"
 
 namespace ormidal {
 
 constexpr std::size_t kStartTextLimit = 999;
 constexpr std::size_t kTestUrlParametersLimit = 4499;
-constexpr uint32_t kStartRequestCode = 707;  // wParam of the start request
-constexpr uint32_t kStopRequestCode = 7;     // wParam and lParam of the stop request
 constexpr char kDefaultWindowName[] = "Lumora";
 // Where the maker's help pages live.
 constexpr char kHelpSite[] = "https://www.fendrel.example/";
@@ -37,7 +36,7 @@ class RecorderWindows {
   // Puts the scheduler's main window at the bottom and minimizes it, without
   // waiting for that window's own thread.
   virtual void LowerMainWindow() = 0;
-  // WM_COPYDATA 707: UTF-16 of the text, or the 8-bit text itself in audio mode.
+  // The start request: UTF-16 of the text, or the 8-bit text itself in audio mode.
   virtual void SendStart(Handle window, const std::string& text, bool audioMode) = 0;
   virtual void PostStop(Handle window) = 0;
 };

@@ -1,9 +1,14 @@
 // Implements RecorderWindows with FindWindowA, WM_COPYDATA and PostMessageA.
+// Requests run on threads of their own and talk to the recording program's
+// window directly; the scheduler's own windows they reach only through the
+// user-interface queue.
 #include "recorder_win32.h"
 
 #include <shellapi.h>
 
 #include <vector>
+
+#include "ui_queue.h"
 
 namespace ormidal {
 namespace {
@@ -21,15 +26,17 @@ RecorderWindows::Handle Win32RecorderWindows::Find(const std::string& title) {
 void Win32RecorderWindows::Restore(Handle window) { ShowWindow(AsWindow(window), SW_RESTORE); }
 
 void Win32RecorderWindows::LowerMainWindow() {
-  // Handed to the main window's own thread, in this order: the start request
-  // does not wait for it, nor for a fill of the dialog that thread may be busy with.
-  SetWindowPos(mainWindow_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
-  ShowWindowAsync(mainWindow_, SW_MINIMIZE);
+  // Queued for the main window's own thread: the start request does not wait
+  // for it, nor for a fill of the dialog that thread may be busy with.
+  fw::ui::Post([window = mainWindow_] {
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(window, SW_MINIMIZE);
+  });
 }
 
 void Win32RecorderWindows::SendStart(Handle window, const std::string& text, bool audioMode) {
   COPYDATASTRUCT data{};
-  data.dwData = 0;
+  data.dwData = kStartRequestData;
   std::vector<char> narrow(text.begin(), text.end());
   narrow.push_back('\0');
   // The recording programs read as many bytes as the 8-bit text has, twice;
@@ -44,11 +51,11 @@ void Win32RecorderWindows::SendStart(Handle window, const std::string& text, boo
     data.lpData = wide.data();
     data.cbData = static_cast<DWORD>(2 * text.size());
   }
-  SendMessageA(AsWindow(window), WM_COPYDATA, 707, reinterpret_cast<LPARAM>(&data));
+  SendMessageA(AsWindow(window), WM_COPYDATA, kStartRequestCode, reinterpret_cast<LPARAM>(&data));
 }
 
 void Win32RecorderWindows::PostStop(Handle window) {
-  PostMessageA(AsWindow(window), stopMessage_, 7, 7);
+  PostMessageA(AsWindow(window), stopMessage_, kStopRequestCode, kStopRequestCode);
 }
 
 void OpenHelp(RecorderWindows& windows) {

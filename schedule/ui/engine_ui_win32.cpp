@@ -1,27 +1,52 @@
-// Implements AppEngineUi on the dialog's controls.
+// Implements AppEngineUi on the dialog's controls, through the user-interface
+// queue: on the UI thread a call acts at once, from another thread it is
+// queued and the caller goes on; only the message box makes it wait.
 #include "engine_ui_win32.h"
 
 #include <windows.h>
 
+#include <functional>
+
 #include "resource.h"
 #include "timer_dlg_win32.h"
+#include "ui_queue.h"
 
 namespace ormidal {
+namespace {
+
+void RunOnUiThread(std::function<void()> task) {
+  if (fw::ui::OnUiThread()) {
+    task();
+  } else {
+    fw::ui::Post(std::move(task));
+  }
+}
+
+}  // namespace
 
 void AppEngineUi::SetStatus(const std::string& text) {
-  if (TimerDlg* dialog = dialog_.load()) dialog->SetStatus(text);
+  RunOnUiThread([this, text] {
+    if (dialog_ != nullptr) dialog_->SetStatus(text);
+  });
 }
 
 void AppEngineUi::FocusEnableButton() {
-  if (TimerDlg* dialog = dialog_.load()) dialog->FocusButton(IDC_ENABLE);
+  RunOnUiThread([this] {
+    if (dialog_ != nullptr) dialog_->FocusButton(IDC_ENABLE);
+  });
 }
 
 void AppEngineUi::FocusDisableButton() {
-  if (TimerDlg* dialog = dialog_.load()) dialog->FocusButton(IDC_DISABLE);
+  RunOnUiThread([this] {
+    if (dialog_ != nullptr) dialog_->FocusButton(IDC_DISABLE);
+  });
 }
 
 void AppEngineUi::FillFromEntry(const ScheduleEntry& entry) {
-  if (TimerDlg* dialog = dialog_.load()) dialog->FillFromEntry(entry);
+  // A copy: the start request goes out without waiting for the dialog.
+  RunOnUiThread([this, values = EntryValues(entry)] {
+    if (dialog_ != nullptr) dialog_->FillFromEntry(values);
+  });
 }
 
 void AppEngineUi::PlainMessage(const std::string& text) {
@@ -30,7 +55,7 @@ void AppEngineUi::PlainMessage(const std::string& text) {
   std::string caption = path;
   caption = caption.substr(caption.find_last_of("\\/") + 1);
   caption = caption.substr(0, caption.rfind('.'));
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+  fw::ui::Send([&] { MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK); });
 }
 
 }  // namespace ormidal

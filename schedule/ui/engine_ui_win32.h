@@ -1,8 +1,7 @@
 // What the engine shows the user: the dialog's status line and focus, the
-// entry that has just started, and its plain message box.
+// entry that has just started, and its plain message box. Engine threads
+// call it; everything it does happens on the user-interface thread.
 #pragma once
-
-#include <atomic>
 
 #include "engine.h"
 
@@ -12,16 +11,17 @@ class TimerDlg;
 
 class AppEngineUi final : public EngineUi {
  public:
-  // The Schedule Recordings dialog, once it exists.
+  // The Schedule Recordings dialog, once it exists; UI thread only.
   void SetDialog(TimerDlg* dialog) { dialog_ = dialog; }
   void SetStatus(const std::string& text) override;
   void FocusEnableButton() override;
   void FocusDisableButton() override;
   void FillFromEntry(const ScheduleEntry& entry) override;
+  // Waits for the user, as a box of the caller's own would.
   void PlainMessage(const std::string& text) override;
 
  private:
-  std::atomic<TimerDlg*> dialog_{nullptr};
+  TimerDlg* dialog_ = nullptr;  // read by the queued tasks, on the UI thread
 };
 
 }  // namespace ormidal

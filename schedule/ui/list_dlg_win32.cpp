@@ -110,37 +110,6 @@ int ListDlg::RowUnderCursor() const {
   return (hit.flags & LVHT_ONITEM) != 0 ? row : -1;
 }
 
-void ListDlg::ChangeEvent() {
-  const ChangeOutcome change = ChangeEntry(list_, SelectedRows());
-  if (!change.message.empty()) context_.host.SchedulerMessage(change.message, kMessageOk);
-  if (change.entry) context_.owner.ChangeTo(*change.entry);  // this list is gone then
-}
-
-void ListDlg::DeleteEvents() {
-  if (list_.rows.empty()) return;
-  const std::vector<std::size_t> selected = SelectedRows();
-  if (selected.empty()) {
-    context_.host.SchedulerMessage("No items selected", kMessageOk);
-    return;
-  }
-  if (!context_.owner.ChangePending() &&
-      context_.host.SchedulerMessage(
-          "Remove " + std::to_string(selected.size()) + " scheduled items ?", kMessageYesNo) !=
-          kAnswerYes) {
-    return;
-  }
-  const std::size_t listed = list_.rows.size();
-  context_.scheduler.Disable();
-  EditOutcome deleted =
-      DeleteEntryLines({context_.settingsFolder, context_.files}, list_, selected);
-  if (deleted.rows) ShowRows(std::move(*deleted.rows));
-  if (!deleted.message.empty()) {
-    context_.host.SchedulerMessage(deleted.message, kMessageOk);
-  } else if (listed >= 2) {
-    context_.host.SchedulerMessage("Scheduler is now disabled. Click ENABLE to restart", kMessageOk);
-  }
-}
-
 void ListDlg::OpenScheduleFile() {
   const std::string path = SchedulePath(context_.settingsFolder);
   context_.host.SchedulerMessage(path, kMessageOk);
@@ -151,10 +120,13 @@ void ListDlg::OpenScheduleFile() {
 void ListDlg::OnCommand(int id, int, HWND) {
   switch (id) {
     case ID_CHANGE:
-      ChangeEvent();
+      // The owner closes this list: nothing of it may be used afterwards.
+      ChangeEvent(list_, SelectedRows(), context_.owner, context_.host);
       return;
     case ID_DELETE:
-      DeleteEvents();
+      DeleteEvents({context_.settingsFolder, context_.files}, list_, SelectedRows(),
+                   context_.owner, context_.scheduler, context_.host,
+                   [this](ScheduleList rows) { ShowRows(std::move(rows)); });
       return;
     case ID_OPEN_FILE:
       OpenScheduleFile();

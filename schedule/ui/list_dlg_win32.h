@@ -6,26 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "dialog_flows.h"
 #include "host.h"
 #include "schedule_edit.h"
 #include "scheduler_switch.h"
 #include "window_win32.h"
 
 namespace ormidal {
-
-// What the list asks of the dialog that owns it.
-class ListOwner {
- public:
-  virtual ~ListOwner() = default;
-  // Set by a Change until the next save: Delete then asks no question.
-  virtual bool ChangePending() const = 0;
-  // Change chose this entry. The owner closes the list, so the list is gone
-  // when this returns.
-  virtual void ChangeTo(const CurrentEntry& entry) = 0;
-  // The list's close: the owner may offer to enable the scheduler, then
-  // destroys the list.
-  virtual void CloseEventsList() = 0;
-};
 
 class ListDlg final : public fw::Dialog {
  public:
@@ -54,8 +41,6 @@ class ListDlg final : public fw::Dialog {
   std::string_view CellText(int row, int column) const;
   std::vector<std::size_t> SelectedRows() const;
   int RowUnderCursor() const;
-  void ChangeEvent();
-  void DeleteEvents();
   void OpenScheduleFile();
   HWND ListView() const { return Item(1004); }
 

@@ -1,6 +1,7 @@
 // Implements MainWindow with the framework's frame window.
 #include "main_window_win32.h"
 
+#include "dialog_flows.h"
 #include "engine_win32.h"
 #include "text.h"
 #include "time_text_win32.h"
@@ -16,7 +17,7 @@ constexpr UINT kTickMs = 1000;
 }  // namespace
 
 MainWindow::~MainWindow() {
-  // Entry threads may still run; they must not find the dialog going away.
+  // Tasks for the dialog may still be queued; they must not find it gone.
   if (parts_) parts_->engineUi.SetDialog(nullptr);
 }
 
@@ -47,8 +48,8 @@ void MainWindow::OnTimer() {
     GetLocalTime(&now);
     dialog_->SetClock(ClockText(FromSystemTime(now)));
   }
-  SchedulerSwitch& scheduler = parts_->scheduler;
-  if (!firstTickDone_) {
+  const bool firstTick = !firstTickDone_;
+  if (firstTick) {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     firstTickDone_ = true;
     dialog_ = std::make_unique<TimerDlg>(parts_->dialog);
@@ -57,14 +58,10 @@ void MainWindow::OnTimer() {
     } else {
       dialog_.reset();
     }
-    if (!scheduler.Active()) return;
-    scheduler.Enable();
-    if (parts_->minimizeAtStart) ShowWindow(Handle(), SW_MINIMIZE);
   }
-  if (scheduler.Active() && dialog_ != nullptr) {
-    dialog_->SetStatus(scheduler.Counting() ? "Scheduler is active counting..."
-                                            : "Scheduler is active waiting...");
-  }
+  const ClockTickStep step = ClockTick(firstTick, parts_->scheduler);
+  if (step.enabled && parts_->minimizeAtStart) ShowWindow(Handle(), SW_MINIMIZE);
+  if (!step.status.empty() && dialog_ != nullptr) dialog_->SetStatus(step.status);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

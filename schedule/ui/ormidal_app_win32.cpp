@@ -7,8 +7,8 @@
 namespace ormidal {
 
 bool Ormidal::StartApplication() {
-  const UINT scheduleMessage = RegisterWindowMessageA("Fendrel schedule");
-  const UINT mouseClickMessage = RegisterWindowMessageA("mouse click");
+  const UINT scheduleMessage = RegisterWindowMessageA(kStopMessageName);
+  const UINT mouseClickMessage = RegisterWindowMessageA(kMouseClickMessageName);
 
   if (!AnyRecordingProgramOpen(
           [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {

@@ -14,7 +14,6 @@
 namespace ormidal {
 namespace {
 
-constexpr UINT kFillFromEntryMessage = WM_APP + 1;
 constexpr UINT_PTR kPresenceTimer = 1;
 constexpr UINT kPresenceMs = 1000;
 constexpr std::array<int, kWeekDays> kDayBoxes = {IDC_SUN, IDC_MON, IDC_TUE, IDC_WED,
@@ -119,7 +118,6 @@ void TimerDlg::ShowStart(FileTime start) {
 
 void TimerDlg::FillFromCurrentEntry() {
   const CurrentEntry& e = current_;
-  context_.scheduler.Disable();
   SetStatus("Scheduller is disabled");
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
@@ -130,27 +128,15 @@ void TimerDlg::FillFromCurrentEntry() {
   ShowRepeat(RepeatBoxesFromText(e.timeDay));
 }
 
-void TimerDlg::FillFromEntry(const ScheduleEntry& entry) {
-  // Posted, not sent: the start request goes out without waiting for this
-  // thread, and the copy lives until the dialog has shown it.
-  auto shown = std::make_unique<ShownEntry>();
-  shown->timeName = entry.timeName;
-  shown->timeProg = entry.timeProg;
-  shown->timeUrl = entry.timeUrl;
-  shown->position = std::to_string(entry.posLeft) + "," + std::to_string(entry.posTop) + "," +
-                    std::to_string(entry.posRight) + "," + std::to_string(entry.posBottom);
-  shown->startTime = entry.startTime;
-  shown->endTime = entry.endTime;
-  if (PostMessageA(Handle(), kFillFromEntryMessage, 0, reinterpret_cast<LPARAM>(shown.get()))) {
-    shown.release();
-  }
-}
-
-void TimerDlg::ShowEntry(const ShownEntry& e) {
+void TimerDlg::FillFromEntry(const EntryValues& e) {
   SetText(IDC_FILE_NAME, e.timeName);
   SetText(IDC_PROGRAM_NAME, e.timeProg);
   SetText(IDC_URL, e.timeUrl);
-  if (!context_.options.audioMode) SetText(IDC_WINDOW_POSITION, e.position);
+  if (!context_.options.audioMode) {
+    SetText(IDC_WINDOW_POSITION, std::to_string(e.posLeft) + "," + std::to_string(e.posTop) + "," +
+                                     std::to_string(e.posRight) + "," +
+                                     std::to_string(e.posBottom));
+  }
   if (PositionBoxText(e.timeUrl, "") == kClickRequired) SetText(IDC_WINDOW_POSITION, kClickRequired);
   ShowStart(e.startTime);
   SetText(IDC_DURATION, DurationFromDifference(TimeDifference(e.endTime, e.startTime)));
@@ -166,28 +152,7 @@ void TimerDlg::SaveSchedule() {
   SetText(IDC_DURATION, values.duration);
   if (!stored) return;  // the user has been told why
   OpenEventsList(std::move(*stored));
-  changePending_ = false;
-  context_.scheduler.Disable();
-  if (context_.host.SchedulerMessage("Enable scheduler now?", kMessageYesNo) == kAnswerYes) {
-    context_.scheduler.Enable();
-    DestroyEventsList();
-    FocusButton(IDC_ENABLE);
-  } else {
-    enableDeclined_ = true;
-    context_.scheduler.Disable();
-  }
-}
-
-void TimerDlg::EnableButton() {
-  if (context_.scheduler.Active()) {
-    if (context_.host.SchedulerMessage(
-            "Scheduler is currently active. Would you like to stop the scheduler now?",
-            kMessageYesNo) == kAnswerYes) {
-      context_.scheduler.Disable();
-    }
-    return;
-  }
-  context_.scheduler.Enable();
+  Apply(EnableAfterSave(flags_, context_.scheduler, context_.host));
 }
 
 void TimerDlg::ViewEventsList() {
@@ -214,28 +179,19 @@ void TimerDlg::OpenEventsList(ScheduleList rows) {
   if (!list_->Create(Handle())) list_.reset();
 }
 
-void TimerDlg::DestroyEventsList() {
-  enableDeclined_ = false;
-  list_.reset();
+void TimerDlg::Apply(const ListStep& step) {
+  if (step.closeList) list_.reset();
+  if (step.focusEnable) FocusButton(IDC_ENABLE);
 }
 
 void TimerDlg::CloseEventsList() {
-  if (list_ == nullptr) return;
-  if (context_.scheduler.StopRequested() && !enableDeclined_ &&
-      context_.host.SchedulerMessage("Scheduler is disabled. Enable scheduler now?",
-                                     kMessageYesNo) == kAnswerYes) {
-    context_.scheduler.Enable();
-    DestroyEventsList();
-    FocusButton(IDC_ENABLE);
-    return;
-  }
-  DestroyEventsList();
+  Apply(ormidal::CloseEventsList(list_ != nullptr, flags_, context_.scheduler, context_.host));
 }
 
 void TimerDlg::ChangeTo(const CurrentEntry& entry) {
   current_ = entry;
   CloseEventsList();
-  changePending_ = true;
+  TakeChange(flags_, context_.scheduler);
   FillFromCurrentEntry();
 }
 
@@ -249,7 +205,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
       SaveSchedule();
       return;
     case IDC_ENABLE:
-      EnableButton();
+      ormidal::EnableButton(context_.scheduler, context_.host);
       return;
     case IDC_DISABLE:
       context_.scheduler.Disable();
@@ -285,7 +241,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
   }
 }
 
-bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kPresenceTimer && RecordingProgramGone(context_.link, context_.recorderWindows)) {
@@ -293,12 +249,6 @@ bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
       }
       result = TRUE;
       return true;
-    case kFillFromEntryMessage: {
-      std::unique_ptr<ShownEntry> shown(reinterpret_cast<ShownEntry*>(lParam));
-      ShowEntry(*shown);
-      result = TRUE;
-      return true;
-    }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE) {
         ShowWindow(mainWindow_, SW_MINIMIZE);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "dialog_flows.h"
 #include "list_dlg_win32.h"
 #include "options.h"
 #include "recorder_link.h"
@@ -34,8 +35,8 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   ~TimerDlg() override;
   // Creates the dialog owned by the main window, which is minimized in its stead.
   bool Create(HWND mainWindow);
-  // From an entry's Timer thread: the controls change on this dialog's thread.
-  void FillFromEntry(const ScheduleEntry& entry);
+  // An entry's Timer has begun: the dialog shows what it records.
+  void FillFromEntry(const EntryValues& entry);
   void SetStatus(const std::string& text);
   void SetClock(const std::string& text);
   void FocusButton(int id);
@@ -48,26 +49,19 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
 
  private:
   // ListOwner
-  bool ChangePending() const override { return changePending_; }
+  bool ChangePending() const override { return flags_.changePending; }
   void ChangeTo(const CurrentEntry& entry) override;
   void CloseEventsList() override;
 
   void SaveSchedule();
-  void EnableButton();
   void ViewEventsList();
   // Opens the list on rows, or shows them in the open one and brings it forward.
   void OpenEventsList(ScheduleList rows);
-  void DestroyEventsList();
+  // Carries out what a flow left for the dialog.
+  void Apply(const ListStep& step);
   void FillFromCurrentEntry();
   void SetCurrentTime();
   void ShowStart(FileTime start);
-  // What a fill from a started entry shows, copied off the entry's thread.
-  struct ShownEntry {
-    std::string timeName, timeProg, timeUrl, position;
-    FileTime startTime = 0;
-    FileTime endTime = 0;
-  };
-  void ShowEntry(const ShownEntry& entry);
   DialogValues ReadControls() const;
   std::string Text(int id) const;
   void SetText(int id, const std::string& text);
@@ -77,8 +71,7 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   Context context_;
   HWND mainWindow_ = nullptr;
   CurrentEntry current_;
-  bool changePending_ = false;  // a Change was taken and not saved yet
-  bool enableDeclined_ = false;  // a save's enable question was answered No
+  ListFlags flags_;
   std::unique_ptr<ListDlg> list_;  // at most one list at a time
 };
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "recorder_protocol.h"
+
 namespace e2e {
 namespace {
 
@@ -163,9 +165,15 @@ HWND FindProcessWindow(DWORD pid, const char* className, const char* title) {
 
 HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
                        std::chrono::milliseconds timeout) {
+  const bool dialog = className != nullptr && std::string(className) == "#32770";
   HWND found = nullptr;
-  WaitFor([&] { return (found = FindProcessWindow(pid, className, title)) != nullptr; }, timeout);
-  return found;
+  const bool ready = WaitFor(
+      [&] {
+        found = FindProcessWindow(pid, className, title);
+        return found != nullptr && (!dialog || IsWindowVisible(found));
+      },
+      timeout);
+  return ready ? found : nullptr;
 }
 
 namespace {
@@ -251,7 +259,7 @@ bool Settle(HWND window) {
 
 RecordingProgram::RecordingProgram(const std::string& title) : title_(title) {
   InitializeCriticalSection(&lock_);
-  stopMessage_ = RegisterWindowMessageA("Fendrel schedule");
+  stopMessage_ = RegisterWindowMessageA(ormidal::kStopMessageName);
   ready_ = fw::ScopedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   thread_ = fw::ScopedHandle(CreateThread(nullptr, 0, &RecordingProgram::Thread, this, 0, nullptr));
   WaitForSingleObject(ready_.Get(), 10000);

@@ -86,6 +86,9 @@ bool RunAll(const std::vector<Process*>& runs, std::chrono::milliseconds limit);
 // The first top-level window of process pid with the given class (nullptr:
 // any) and title (nullptr: any).
 HWND FindProcessWindow(DWORD pid, const char* className, const char* title);
+// As FindProcessWindow, once there is one; a dialog ("#32770") only once it
+// is shown, which the programs do after its WM_INITDIALOG: before, its
+// controls may be missing or empty.
 HWND WaitProcessWindow(DWORD pid, const char* className, const char* title,
                        std::chrono::milliseconds timeout = 10s);
 // Visible top-level windows of other processes whose title contains part.
@@ -121,7 +124,7 @@ bool Settle(HWND window);
 
 // A recording program as the scheduler sees it: a top-level window with the
 // given title on a thread of its own that records every start request
-// (WM_COPYDATA) and stop request ("Fendrel schedule") it receives, with the
+// (WM_COPYDATA) and stop request (the registered stop message) it receives, with the
 // local time of arrival.
 class RecordingProgram {
  public:

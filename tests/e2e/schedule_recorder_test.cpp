@@ -6,6 +6,7 @@
 
 #include "harness.h"
 #include "local_time.h"
+#include "recorder_protocol.h"
 
 namespace {
 
@@ -56,14 +57,14 @@ void ExpectStartAndStop(const char* program) {
   ASSERT_EQ(requests.size(), 2u);
   const auto& s = requests[0];
   ASSERT_TRUE(s.start);
-  EXPECT_EQ(s.wParam, 707u);
-  EXPECT_EQ(s.dwData, 0u);
+  EXPECT_EQ(s.wParam, ormidal::kStartRequestCode);
+  EXPECT_EQ(s.dwData, ormidal::kStartRequestData);
   EXPECT_EQ(s.bytes, e2e::Utf16Bytes("Show pos: 100,100,600,500 url: http://tv/live pro: player sec: 2"));
   EXPECT_EQ(SecondOfDay(s.at), SecondOfDay(start));
   const auto& t = requests[1];
   EXPECT_FALSE(t.start);
-  EXPECT_EQ(t.wParam, 7u);
-  EXPECT_EQ(t.lParam, 7);
+  EXPECT_EQ(t.wParam, ormidal::kStopRequestCode);
+  EXPECT_EQ(t.lParam, LPARAM{ormidal::kStopRequestCode});
   EXPECT_EQ(SecondOfDay(t.at), SecondOfDay(start + Seconds(2)));
   EXPECT_TRUE(run.process.Running());
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "recorder_protocol.h"
 
 namespace {
 
@@ -50,10 +51,10 @@ TEST(Startup, AnyRecordingProgramWindowIsEnoughAndTheMainWindowAnswers) {
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(e2e::FindProcessWindow(scheduler.Id(), "#32770", "Scheduler message"), nullptr);
 
-  for (const char* name : {"Fendrel schedule", "mouse click"}) {
+  for (const char* name : {ormidal::kStopMessageName, ormidal::kMouseClickMessageName}) {
     DWORD_PTR answer = 0;
-    ASSERT_NE(SendMessageTimeoutA(main, RegisterWindowMessageA(name), 7, 7, SMTO_ABORTIFHUNG, 5000,
-                                  &answer),
+    ASSERT_NE(SendMessageTimeoutA(main, RegisterWindowMessageA(name), ormidal::kStopRequestCode,
+                                  ormidal::kStopRequestCode, SMTO_ABORTIFHUNG, 5000, &answer),
               0);
     EXPECT_EQ(answer, 1u) << name;
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "harness.h"
+#include "recorder_protocol.h"
 
 namespace {
 
@@ -41,8 +42,10 @@ HWND WaitWindow(const char* title) {
 }
 
 LRESULT SendStart(HWND window, const std::string& bytes) {
-  COPYDATASTRUCT data{0, static_cast<DWORD>(bytes.size()), const_cast<char*>(bytes.data())};
-  return SendMessageA(window, WM_COPYDATA, 707, reinterpret_cast<LPARAM>(&data));
+  COPYDATASTRUCT data{ormidal::kStartRequestData, static_cast<DWORD>(bytes.size()),
+                      const_cast<char*>(bytes.data())};
+  return SendMessageA(window, WM_COPYDATA, ormidal::kStartRequestCode,
+                      reinterpret_cast<LPARAM>(&data));
 }
 
 TEST(RecorderStandin, AnswersPrintsAndPlacesItselfForAUtf16StartAndAStop) {
@@ -58,9 +61,11 @@ TEST(RecorderStandin, AnswersPrintsAndPlacesItselfForAUtf16StartAndAStop) {
   EXPECT_EQ(placed.top, 60);
   EXPECT_EQ(placed.right, 450);
   EXPECT_EQ(placed.bottom, 360);
-  EXPECT_EQ(SendMessageA(window, RegisterWindowMessageA("Fendrel schedule"), 7, 7), 1);
+  const UINT stop = RegisterWindowMessageA(ormidal::kStopMessageName);
+  const WPARAM code = ormidal::kStopRequestCode;
+  EXPECT_EQ(SendMessageA(window, stop, code, code), 1);
   // Neither a stop with other parameters nor an unknown copy is a request.
-  EXPECT_EQ(SendMessageA(window, RegisterWindowMessageA("Fendrel schedule"), 7, 8), 0);
+  EXPECT_EQ(SendMessageA(window, stop, code, code + 1), 0);
   EXPECT_EQ(SendStart(window, e2e::Utf16Bytes("not a start request")), FALSE);
   PostMessageA(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(standin.Ended(10s));

@@ -92,8 +92,8 @@ LRESULT OnStartRequest(WPARAM wParam, const COPYDATASTRUCT& data) {
 
 LRESULT OnStopRequest(WPARAM wParam, LPARAM lParam) {
   if (wParam != standin::kStopRequestCode || lParam != standin::kStopRequestCode) {
-    Print("\"Fendrel schedule\" with wParam " + std::to_string(wParam) + ", lParam " +
-          std::to_string(lParam) + ": not a stop request");
+    Print("\"" + std::string(standin::kStopMessageName) + "\" with wParam " +
+          std::to_string(wParam) + ", lParam " + std::to_string(lParam) + ": not a stop request");
     return 0;
   }
   ++gStandin.stops;

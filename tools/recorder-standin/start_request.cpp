@@ -5,10 +5,10 @@
 namespace standin {
 namespace {
 
-constexpr std::string_view kPos = "pos: ";
-constexpr std::string_view kUrl = " url: ";
-constexpr std::string_view kPro = " pro: ";
-constexpr std::string_view kSec = " sec: ";
+constexpr std::string_view kPos = ormidal::kStartPositionMarker;
+constexpr std::string_view kUrl = ormidal::kStartUrlMarker;
+constexpr std::string_view kPro = ormidal::kStartProgramMarker;
+constexpr std::string_view kSec = ormidal::kStartSecondsMarker;
 
 bool ReadNumber(std::string_view text, auto& value) {
   const char* end = text.data() + text.size();
@@ -19,11 +19,11 @@ bool ReadNumber(std::string_view text, auto& value) {
 }  // namespace
 
 std::optional<StartRequest> ParseStartText(std::string_view text) {
-  // An empty file name leaves the text starting with " pos: ".
-  std::size_t posAt = text.find(" " + std::string(kPos));
-  std::size_t nameEnd = posAt;
+  // An empty file name leaves the text starting with the position marker.
+  const std::size_t posAt = text.find(kPos);
+  const std::size_t nameEnd = posAt;
   if (posAt == std::string_view::npos) return std::nullopt;
-  const std::size_t posValue = posAt + 1 + kPos.size();
+  const std::size_t posValue = posAt + kPos.size();
 
   const std::size_t urlAt = text.find(kUrl, posValue - 1);
   const std::size_t secAt = text.rfind(kSec);

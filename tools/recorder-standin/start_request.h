@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "recorder_protocol.h"
+
 namespace standin {
 
-constexpr uint32_t kStartRequestCode = 707;  // wParam of WM_COPYDATA
-constexpr uint32_t kStopRequestCode = 7;     // wParam and lParam of the stop message
-constexpr char kStopMessageName[] = "Fendrel schedule";
+using ormidal::kStartRequestCode;
+using ormidal::kStopMessageName;
+using ormidal::kStopRequestCode;
+
 constexpr char kDefaultTitle[] = "Lumora";
 
 struct StartRequest {
@@ -26,8 +29,8 @@ struct StartRequest {
 
 // Splits a start text into its parts; nullopt when a marker is missing (a
 // text cut at its limit, or not a start request at all). The file name is
-// taken up to the first " pos: " and the URL up to the last " pro: ", so
-// a URL may hold any text.
+// taken up to the first position marker and the URL up to the last program
+// marker, so a URL may hold any text.
 std::optional<StartRequest> ParseStartText(std::string_view text);
 
 struct WindowRect {
