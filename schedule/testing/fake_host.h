@@ -20,7 +20,7 @@ namespace ormidal {
 
 // Records every message and answers from a script (Yes or OK when the
 // script is empty).
-class FakeHost final : public SchedulerHost {
+class FakeHost : public SchedulerHost {
  public:
   int SchedulerMessage(const std::string& text, int type) override {
     std::lock_guard<std::mutex> lock(mutex_);
