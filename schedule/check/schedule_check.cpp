@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
-#include <set>
+#include <queue>
 
 #include "engine.h"
 #include "schedule_edit.h"
@@ -16,11 +16,6 @@ constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
 // Every pass after the first wakes just after a whole second; which
 // millisecond it is does not matter, as every written time is a whole second.
 constexpr uint16_t kPassMilliseconds = 1;
-
-struct ExaminedLine {
-  std::size_t index = 0;  // from 0
-  LineValues values;
-};
 
 // The passes of the scheduler from the first one at options.now on.
 class Passes {
@@ -46,33 +41,6 @@ class Passes {
   FileTime present_ = 0, first_ = 0, until_ = 0;
 };
 
-// The seconds at which a line's window may open or close. Its window after
-// the repeat rule depends only on the date and on where now lies against
-// the written times, so it is the same between any two of these seconds.
-void AddWindowSeconds(const LineValues& line, const Passes& passes, std::set<FileTime>& seconds) {
-  std::vector<FileTime> todo;
-  std::set<FileTime> seen;
-  auto add = [&](FileTime second) {
-    if (passes.Within(second) && seen.insert(second).second) todo.push_back(second);
-  };
-  add(passes.First());
-  add(passes.First() + kTicksPerSecond);  // the first pass has a millisecond of its own
-  for (FileTime day = (passes.First() / kTicksPerDay + 1) * kTicksPerDay; day < passes.Until();
-       day += kTicksPerDay) {
-    add(day);
-  }
-  add(GetFileTime(line.timeStart));
-  add(GetFileTime(line.timeEnd));
-  while (!todo.empty()) {
-    LineValues values = line;
-    WindowOpen(values, passes.At(todo.back()));
-    todo.pop_back();
-    add(values.startTime);
-    add(values.endTime);
-  }
-  seconds.insert(seen.begin(), seen.end());
-}
-
 bool Blank(std::string_view line) {
   return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
@@ -91,10 +59,20 @@ std::string NotEntryReason(std::string_view line) {
 std::string NeverStartsReason(const LineValues& line, const Passes& passes) {
   const FileTime start = GetFileTime(line.timeStart);
   const FileTime end = GetFileTime(line.timeEnd);
-  if (start == 0)
-    return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
-  if (end == 0) return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
-  if (end <= start) return "never starts: its end is not after its start";
+  switch (WrittenWindowFault(start, end)) {
+    case WindowFault::kStartUnreadable:
+      return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
+    case WindowFault::kEndUnreadable:
+      return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
+    case WindowFault::kEndNotAfterStart:
+      return "never starts: its end is not after its start";
+    case WindowFault::kTooLong:
+      return "never starts: its window of " + std::to_string((end - start) / kTicksPerSecond) +
+             " s is longer than a start request can tell (" +
+             std::to_string(kLongestWindow / kTicksPerSecond) + " s)";
+    case WindowFault::kNone:
+      break;
+  }
   LineValues values = line;
   if (!WindowOpen(values, passes.At(passes.First())) && values.once &&
       passes.Present() >= values.endTime) {
@@ -209,7 +187,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     return report;
   }
 
-  std::vector<ExaminedLine> examined;
+  std::vector<CopyLine> examined;
   LineReader reader(contents);
   std::string_view text;
   for (std::size_t i = 0; reader.Next(text); ++i) {
@@ -237,36 +215,60 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     }
   }
 
-  // Between these seconds every pass decides as the one before it did.
-  std::set<FileTime> seconds;
-  for (const ExaminedLine& line : examined) AddWindowSeconds(line.values, passes, seconds);
   std::map<std::size_t, std::vector<PredictedStart>> starts;
   std::optional<std::size_t> refusedLine;
   ActiveSlots slots;
-  for (const FileTime second : seconds) {
-    const PassDecision pass =
-        DecidePass(contents, passes.At(second), slots, options.audioMode, [] { return false; });
+  // False once the engine stops.
+  auto record = [&](FileTime second, const PassDecision& pass) {
     if (pass.StopsEngine()) {
       report.stopped = second;
       refusedLine = pass.refusedPosition;
       if (refusedLine) report.messages.push_back(kPositionErrorMessage);
       if (pass.readError) report.messages.push_back(kReadErrorMessage);
-      break;
+      return false;
     }
     for (const OpenedLine& opened : pass.opened) {
       starts[opened.line].push_back({second, opened.values.startTime, opened.values.endTime});
     }
+    return true;
+  };
+  // After the first pass, which reads the whole copy, a line is decided again
+  // only at the next second at which its window can change: a pass decides
+  // for every other line as the one before it did.
+  using Due = std::pair<FileTime, std::size_t>;  // the second, the line's place in examined
+  std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;
+  if (record(passes.First(), DecidePass(contents, passes.At(passes.First()), slots,
+                                        options.audioMode, [] { return false; }))) {
+    // The first pass has a millisecond of its own.
+    for (std::size_t k = 0; k < examined.size(); ++k) due.push({passes.First() + kTicksPerSecond, k});
+  }
+  std::vector<std::size_t> changing;
+  std::vector<CopyLine*> lines;
+  while (!due.empty() && passes.Within(due.top().first)) {
+    const FileTime second = due.top().first;
+    changing.clear();
+    lines.clear();
+    for (; !due.empty() && due.top().first == second; due.pop()) {
+      changing.push_back(due.top().second);
+      lines.push_back(&examined[due.top().second]);
+    }
+    const CalendarRecord at = passes.At(second);
+    if (!record(second, DecideLines(lines, at, slots, options.audioMode))) break;
+    for (const std::size_t k : changing) {
+      const std::optional<FileTime> next = NextWindowChange(examined[k].values, at);
+      if (next) due.push({*next, k});
+    }
   }
 
-  for (ExaminedLine& line : examined) {
-    const std::size_t number = line.index + 1;
-    report.lines.push_back({number, line.values.timeName, std::move(starts[line.index])});
+  for (CopyLine& line : examined) {
+    const std::size_t number = line.line + 1;
+    report.lines.push_back({number, line.values.timeName, std::move(starts[line.line])});
     const std::string never = NeverStartsReason(line.values, passes);
     if (!never.empty()) {
       report.problems.push_back({ProblemKind::kNeverStarts, number, 0, 0, 0, never});
     } else if (!WindowPositionAccepted(line.values.timePos, options.audioMode)) {
       std::string reason = "window position " + Quoted(line.values.timePos) + " is refused: ";
-      reason += refusedLine == line.index
+      reason += refusedLine == line.line
                     ? "when its window opens at " + FileTimeToText(*report.stopped) +
                           " the scheduler stops (" + Quoted(kPositionErrorMessage) +
                           "); nothing starts from then on, and recordings then running get no "

@@ -13,10 +13,33 @@ constexpr char kCannotSetUp[] = "Cannot setup the timer";
 // A stop that cannot go out holds the starts after it no longer than this.
 constexpr auto kStopFirstLimit = std::chrono::seconds(1);
 
+constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
+
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
+}
+
+// One line's step of a pass: its slot follows its window; true when the
+// window has just opened, so the line is to be started.
+bool ArmLine(LineValues& values, const CalendarRecord& now, std::atomic<int32_t>& slot) {
+  if (!WindowOpen(values, now)) {
+    slot.store(0);
+    return false;
+  }
+  if (slot.load() != 0) return false;
+  slot.store(1);
+  return true;
+}
+
+// A line whose window has just opened joins the decision; false when its
+// position is refused, which stops the engine at once: the pass ends there.
+bool Open(PassDecision& pass, std::size_t line, const LineValues& values, bool audioMode) {
+  pass.opened.push_back({line, values});
+  if (WindowPositionAccepted(values.timePos, audioMode)) return true;
+  pass.refusedPosition = line;
+  return false;
 }
 
 }  // namespace
@@ -44,16 +67,42 @@ bool WindowPositionAccepted(std::string_view timePos, bool audioMode) {
   return ReadWindowPosition(timePos, scratch) || audioMode;
 }
 
+WindowFault WrittenWindowFault(FileTime start, FileTime end) {
+  if (start == 0) return WindowFault::kStartUnreadable;
+  if (end == 0) return WindowFault::kEndUnreadable;
+  if (end <= start) return WindowFault::kEndNotAfterStart;
+  if (end - start > kLongestWindow) return WindowFault::kTooLong;
+  return WindowFault::kNone;
+}
+
 bool WindowOpen(LineValues& values, const CalendarRecord& now) {
   FileTime present = 0;
   RecordToFileTime(now, present);
   values.startTime = GetFileTime(values.timeStart);
   values.endTime = GetFileTime(values.timeEnd);
-  // A time that cannot be read is never due. It reads as the year 1601, and
-  // the repeat rule would move that onto today, so decide before it runs.
-  const bool readable = values.startTime != 0 && values.endTime != 0;
+  // Decided on the written times: an unreadable one reads as the year 1601,
+  // which the repeat rule would move onto today.
+  const bool due = WrittenWindowFault(values.startTime, values.endTime) == WindowFault::kNone;
   ApplyRepeat(values, now);
-  return readable && present >= values.startTime && present < values.endTime;
+  return due && present >= values.startTime && present < values.endTime;
+}
+
+std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now) {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return std::nullopt;
+  const FileTime written[] = {GetFileTime(values.timeStart), GetFileTime(values.timeEnd)};
+  if (WrittenWindowFault(written[0], written[1]) != WindowFault::kNone) return std::nullopt;
+  WindowOpen(values, now);
+  std::optional<FileTime> next;
+  auto consider = [&](FileTime second) {
+    if (second > present && (!next || second < *next)) next = second;
+  };
+  // The repeat rule moves a window only at a midnight, or as now passes its written times.
+  for (const FileTime second : written) consider(second);
+  consider(values.startTime);
+  consider(values.endTime);
+  if (!values.once) consider((present / kTicksPerDay + 1) * kTicksPerDay);
+  return next;
 }
 
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
@@ -67,13 +116,7 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
     const Extraction x = ExtractEntryLine(line, values);
     readError = readError || x.readError;
     if (x.kind != LineKind::kEntry) continue;
-    auto& slot = slots.activeSlot[i];
-    if (!WindowOpen(values, now)) {
-      slot.store(0);
-    } else if (slot.load() == 0) {
-      slot.store(1);
-      startSchedule(i, values);
-    }
+    if (ArmLine(values, now, slots.activeSlot[i])) startSchedule(i, values);
   }
   return readError;
 }
@@ -81,13 +124,22 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop) {
   PassDecision pass;
-  // A refused position stops the engine at once: the pass ends after that line.
   pass.readError = ParseSchedules(
       copy, now, slots, [&] { return pass.refusedPosition.has_value() || stop(); },
-      [&](std::size_t line, LineValues& values) {
-        pass.opened.push_back({line, values});
-        if (!WindowPositionAccepted(values.timePos, audioMode)) pass.refusedPosition = line;
-      });
+      [&](std::size_t line, LineValues& values) { Open(pass, line, values, audioMode); });
+  return pass;
+}
+
+PassDecision DecideLines(const std::vector<CopyLine*>& lines, const CalendarRecord& now,
+                         ActiveSlots& slots, bool audioMode) {
+  PassDecision pass;
+  for (CopyLine* l : lines) {
+    if (l->line >= kSlotCount) continue;
+    if (ArmLine(l->values, now, slots.activeSlot[l->line]) &&
+        !Open(pass, l->line, l->values, audioMode)) {
+      break;
+    }
+  }
   return pass;
 }
 

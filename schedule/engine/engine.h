@@ -85,10 +85,26 @@ bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);
 // stops the whole engine.
 bool WindowPositionAccepted(std::string_view timePos, bool audioMode);
 
+// The longest window a start request can tell: its " sec: " is an unsigned
+// 32-bit number of seconds.
+constexpr FileTime kLongestWindow = FileTime{UINT32_MAX} * kTicksPerSecond;
+
+// Why a line with these written start and end is never due, whatever the
+// time and its repeat rule.
+enum class WindowFault { kNone, kStartUnreadable, kEndUnreadable, kEndNotAfterStart, kTooLong };
+WindowFault WrittenWindowFault(FileTime start, FileTime end);
+
 // The decision for one entry line at now: its start and end are read, its
 // repeat rule applied (values then hold the resulting window), and the result
 // tells whether now lies in that window.
 bool WindowOpen(LineValues& values, const CalendarRecord& now);
+
+// The first whole second after now at which WindowOpen may decide otherwise
+// for this line: its window's start or end, moved or as written, or the next
+// midnight unless it runs once. None when it is never due. Between two such
+// seconds every pass decides for the line as the one before. Used by
+// ormidal-check, and for the engine's next start.
+std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now);
 
 // One pass over the schedule copy at the present time now: every entry line
 // among the first 200 is given its repeat rule and window test; a line whose
@@ -99,10 +115,12 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t line, LineValues&)>& startSchedule);
 
-struct OpenedLine {
+// An entry line of the copy; in a pass's decision, one whose window has just opened.
+struct CopyLine {
   std::size_t line = 0;  // position in the file, from 0
   LineValues values;
 };
+using OpenedLine = CopyLine;
 
 // What one pass decides, before any thread is started: the lines whose window
 // has just opened, and whether the engine stops after the pass. When it
@@ -116,6 +134,13 @@ struct PassDecision {
 
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop);
+
+// The same pass over entry lines read before, given in the file's order,
+// among the first 200. A line left out must decide at now as at the pass
+// before (NextWindowChange tells until when); a read error is found by the
+// first pass, which reads the whole copy.
+PassDecision DecideLines(const std::vector<CopyLine*>& lines, const CalendarRecord& now,
+                         ActiveSlots& slots, bool audioMode);
 
 // The engine's state changes only through its own operations; the user
 // interface reads it.
