@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <limits>
 #include <map>
-#include <queue>
 
 #include "engine.h"
 #include "schedule_edit.h"
@@ -13,9 +12,11 @@ namespace ormidal {
 namespace {
 
 constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
-// Every pass after the first wakes just after a whole second; which
-// millisecond it is does not matter, as every written time is a whole second.
-constexpr uint16_t kPassMilliseconds = 1;
+
+struct ExaminedLine {
+  std::size_t index = 0;  // from 0
+  LineValues values;
+};
 
 // The passes of the scheduler from the first one at options.now on.
 class Passes {
@@ -25,16 +26,10 @@ class Passes {
     first_ = present_ - present_ % kTicksPerSecond;
     until_ = first_ + static_cast<FileTime>(options.days) * kTicksPerDay;
   }
+  const CalendarRecord& Now() const { return now_; }
   FileTime First() const { return first_; }
   FileTime Until() const { return until_; }
   FileTime Present() const { return present_; }
-  bool Within(FileTime second) const { return second >= first_ && second < until_; }
-  CalendarRecord At(FileTime second) const {
-    if (second == first_) return now_;
-    CalendarRecord r;
-    FileTimeToRecord(second + kPassMilliseconds * (kTicksPerSecond / 1000), r);
-    return r;
-  }
 
  private:
   CalendarRecord now_;
@@ -74,7 +69,7 @@ std::string NeverStartsReason(const LineValues& line, const Passes& passes) {
       break;
   }
   LineValues values = line;
-  if (!WindowOpen(values, passes.At(passes.First())) && values.once &&
+  if (!WindowOpen(values, passes.Now()) && values.once &&
       passes.Present() >= values.endTime) {
     return "never starts: it runs once and its window ended at " + FileTimeToText(values.endTime);
   }
@@ -187,7 +182,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     return report;
   }
 
-  std::vector<CopyLine> examined;
+  std::vector<ExaminedLine> examined;
   LineReader reader(contents);
   std::string_view text;
   for (std::size_t i = 0; reader.Next(text); ++i) {
@@ -218,57 +213,31 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   std::map<std::size_t, std::vector<PredictedStart>> starts;
   std::optional<std::size_t> refusedLine;
   ActiveSlots slots;
-  // False once the engine stops.
-  auto record = [&](FileTime second, const PassDecision& pass) {
-    if (pass.StopsEngine()) {
-      report.stopped = second;
-      refusedLine = pass.refusedPosition;
-      if (refusedLine) report.messages.push_back(kPositionErrorMessage);
-      if (pass.readError) report.messages.push_back(kReadErrorMessage);
-      return false;
-    }
-    for (const OpenedLine& opened : pass.opened) {
-      starts[opened.line].push_back({second, opened.values.startTime, opened.values.endTime});
-    }
-    return true;
-  };
-  // After the first pass, which reads the whole copy, a line is decided again
-  // only at the next second at which its window can change: a pass decides
-  // for every other line as the one before it did.
-  using Due = std::pair<FileTime, std::size_t>;  // the second, the line's place in examined
-  std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;
-  if (record(passes.First(), DecidePass(contents, passes.At(passes.First()), slots,
-                                        options.audioMode, [] { return false; }))) {
-    // The first pass has a millisecond of its own.
-    for (std::size_t k = 0; k < examined.size(); ++k) due.push({passes.First() + kTicksPerSecond, k});
-  }
-  std::vector<std::size_t> changing;
-  std::vector<CopyLine*> lines;
-  while (!due.empty() && passes.Within(due.top().first)) {
-    const FileTime second = due.top().first;
-    changing.clear();
-    lines.clear();
-    for (; !due.empty() && due.top().first == second; due.pop()) {
-      changing.push_back(due.top().second);
-      lines.push_back(&examined[due.top().second]);
-    }
-    const CalendarRecord at = passes.At(second);
-    if (!record(second, DecideLines(lines, at, slots, options.audioMode))) break;
-    for (const std::size_t k : changing) {
-      const std::optional<FileTime> next = NextWindowChange(examined[k].values, at);
-      if (next) due.push({*next, k});
-    }
-  }
+  FollowPasses(contents, options.now, passes.Until(), options.audioMode, slots,
+               [&](FileTime second, const PassDecision& pass) {
+                 if (pass.StopsEngine()) {
+                   report.stopped = second;
+                   refusedLine = pass.refusedPosition;
+                   if (refusedLine) report.messages.push_back(kPositionErrorMessage);
+                   if (pass.readError) report.messages.push_back(kReadErrorMessage);
+                   return false;
+                 }
+                 for (const OpenedLine& opened : pass.opened) {
+                   starts[opened.line].push_back(
+                       {second, opened.values.startTime, opened.values.endTime});
+                 }
+                 return true;
+               });
 
-  for (CopyLine& line : examined) {
-    const std::size_t number = line.line + 1;
-    report.lines.push_back({number, line.values.timeName, std::move(starts[line.line])});
+  for (ExaminedLine& line : examined) {
+    const std::size_t number = line.index + 1;
+    report.lines.push_back({number, line.values.timeName, std::move(starts[line.index])});
     const std::string never = NeverStartsReason(line.values, passes);
     if (!never.empty()) {
       report.problems.push_back({ProblemKind::kNeverStarts, number, 0, 0, 0, never});
     } else if (!WindowPositionAccepted(line.values.timePos, options.audioMode)) {
       std::string reason = "window position " + Quoted(line.values.timePos) + " is refused: ";
-      reason += refusedLine == line.line
+      reason += refusedLine == line.index
                     ? "when its window opens at " + FileTimeToText(*report.stopped) +
                           " the scheduler stops (" + Quoted(kPositionErrorMessage) +
                           "); nothing starts from then on, and recordings then running get no "

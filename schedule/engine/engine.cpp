@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <new>
+#include <queue>
 #include <vector>
 
 #include "text.h"
@@ -14,10 +15,24 @@ constexpr char kCannotSetUp[] = "Cannot setup the timer";
 constexpr auto kStopFirstLimit = std::chrono::seconds(1);
 
 constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
+// A pass wakes just after a whole second; which millisecond does not matter,
+// as every written time is a whole second.
+constexpr FileTime kPassDelay = kTicksPerSecond / 1000;
 
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+}
+
+// Each line a pass reads, the first 200 of the copy, until stop says so.
+void ForEachPassLine(std::string_view copy, const std::function<bool()>& stop,
+                     const std::function<void(std::size_t, LineValues&, const Extraction&)>& f) {
+  LineReader reader(copy);
+  std::string_view line;
+  LineValues values;
+  for (std::size_t i = 0; i < kSlotCount && !stop() && reader.Next(line); ++i) {
+    f(i, values, ExtractEntryLine(line, values));
   }
 }
 
@@ -109,15 +124,12 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t, LineValues&)>& startSchedule) {
   bool readError = false;
-  LineReader reader(copy);
-  std::string_view line;
-  LineValues values;
-  for (std::size_t i = 0; i < kSlotCount && !stop() && reader.Next(line); ++i) {
-    const Extraction x = ExtractEntryLine(line, values);
+  ForEachPassLine(copy, stop, [&](std::size_t i, LineValues& values, const Extraction& x) {
     readError = readError || x.readError;
-    if (x.kind != LineKind::kEntry) continue;
-    if (ArmLine(values, now, slots.activeSlot[i])) startSchedule(i, values);
-  }
+    if (x.kind == LineKind::kEntry && ArmLine(values, now, slots.activeSlot[i])) {
+      startSchedule(i, values);
+    }
+  });
   return readError;
 }
 
@@ -130,17 +142,44 @@ PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, Active
   return pass;
 }
 
-PassDecision DecideLines(const std::vector<CopyLine*>& lines, const CalendarRecord& now,
-                         ActiveSlots& slots, bool audioMode) {
-  PassDecision pass;
-  for (CopyLine* l : lines) {
-    if (l->line >= kSlotCount) continue;
-    if (ArmLine(l->values, now, slots.activeSlot[l->line]) &&
-        !Open(pass, l->line, l->values, audioMode)) {
-      break;
+void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
+                  bool audioMode, ActiveSlots& slots,
+                  const std::function<bool(FileTime, const PassDecision&)>& visit) {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return;
+  const FileTime first = present - present % kTicksPerSecond;
+  const PassDecision firstPass = DecidePass(copy, now, slots, audioMode, [] { return false; });
+  // Only a first pass can find a read error, and the engine then stops.
+  if (!visit(first, firstPass) || firstPass.StopsEngine()) return;
+  std::vector<OpenedLine> lines;
+  ForEachPassLine(copy, [] { return false; },
+                  [&](std::size_t i, LineValues& values, const Extraction& x) {
+                    if (x.kind == LineKind::kEntry) lines.push_back({i, values});
+                  });
+  using Due = std::pair<FileTime, std::size_t>;  // a second, a place in lines
+  std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;
+  // The first pass may have run at the whole second itself.
+  for (std::size_t k = 0; k < lines.size(); ++k) due.push({first + kTicksPerSecond, k});
+  std::vector<std::size_t> changing;
+  while (!due.empty() && due.top().first < until) {
+    const FileTime second = due.top().first;
+    CalendarRecord at;
+    if (!FileTimeToRecord(second + kPassDelay, at)) return;
+    // The lines left out decide as at the pass before.
+    PassDecision pass;
+    changing.clear();
+    for (; !due.empty() && due.top().first == second; due.pop()) {
+      const std::size_t k = due.top().second;
+      changing.push_back(k);
+      if (!pass.refusedPosition && ArmLine(lines[k].values, at, slots.activeSlot[lines[k].line])) {
+        Open(pass, lines[k].line, lines[k].values, audioMode);
+      }
+    }
+    if (!visit(second, pass) || pass.StopsEngine()) return;
+    for (const std::size_t k : changing) {
+      if (const auto next = NextWindowChange(lines[k].values, at)) due.push({*next, k});
     }
   }
-  return pass;
 }
 
 Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,

@@ -102,8 +102,7 @@ bool WindowOpen(LineValues& values, const CalendarRecord& now);
 // The first whole second after now at which WindowOpen may decide otherwise
 // for this line: its window's start or end, moved or as written, or the next
 // midnight unless it runs once. None when it is never due. Between two such
-// seconds every pass decides for the line as the one before. Used by
-// ormidal-check, and for the engine's next start.
+// seconds every pass decides for the line as the one before.
 std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now);
 
 // One pass over the schedule copy at the present time now: every entry line
@@ -115,12 +114,10 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t line, LineValues&)>& startSchedule);
 
-// An entry line of the copy; in a pass's decision, one whose window has just opened.
-struct CopyLine {
+struct OpenedLine {
   std::size_t line = 0;  // position in the file, from 0
   LineValues values;
 };
-using OpenedLine = CopyLine;
 
 // What one pass decides, before any thread is started: the lines whose window
 // has just opened, and whether the engine stops after the pass. When it
@@ -135,12 +132,15 @@ struct PassDecision {
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop);
 
-// The same pass over entry lines read before, given in the file's order,
-// among the first 200. A line left out must decide at now as at the pass
-// before (NextWindowChange tells until when); a read error is found by the
-// first pass, which reads the whole copy.
-PassDecision DecideLines(const std::vector<CopyLine*>& lines, const CalendarRecord& now,
-                         ActiveSlots& slots, bool audioMode);
+// The passes from now on, up to until (not included), that can decide
+// otherwise than the one before: the first at now over the whole copy, then
+// one just after each second at which a line's window can change, over the
+// lines whose window can. visit gets each one's second and decision and
+// returns false to end them; a pass that stops the engine is the last.
+// Used by ormidal-check, and for the engine's next start.
+void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
+                  bool audioMode, ActiveSlots& slots,
+                  const std::function<bool(FileTime second, const PassDecision& pass)>& visit);
 
 // The engine's state changes only through its own operations; the user
 // interface reads it.
