@@ -1,6 +1,7 @@
 // The scheduling pass over an arbitrary schedule copy at an arbitrary present
-// time. Input: eight bytes for the present (year from 1601, month, day, hour,
-// minute, second, day of week), then the copy.
+// time, and the schedule check of the same copy from then on. Input: eight
+// bytes for the present (year from 1601, month, day, hour, minute, second,
+// day of week), then the copy.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,10 +10,25 @@
 
 #include "engine.h"
 #include "fuzz_check.h"
+#include "recorder_link.h"
+#include "schedule_check.h"
 
 namespace {
 
 using namespace ormidal;
+
+// A started window ends after it starts, and its start request carries its
+// whole length.
+void CheckStartedWindow(FileTime start, FileTime end) {
+  FUZZ_CHECK(end > start);
+  ScheduleEntry entry;
+  entry.startTime = start;
+  entry.endTime = end;
+  const std::string seconds = " sec: " + std::to_string((end - start) / kTicksPerSecond);
+  const std::string text = StartText(entry);
+  FUZZ_CHECK(text.size() >= seconds.size() &&
+             text.compare(text.size() - seconds.size(), seconds.size(), seconds) == 0);
+}
 
 struct Started {
   std::string name;
@@ -36,6 +52,7 @@ std::vector<Started> Pass(std::string_view copy, const CalendarRecord& now, Acti
     FUZZ_CHECK(writtenStart != 0 && writtenEnd != 0);
     FUZZ_CHECK(presentValid);
     FUZZ_CHECK(v.startTime <= present && present < v.endTime);
+    CheckStartedWindow(v.startTime, v.endTime);
     // A moved window keeps its written length.
     FUZZ_CHECK(v.endTime - v.startTime == writtenEnd - writtenStart);
     FUZZ_CHECK(v.once + v.daily + v.dayOfWeek == 1);
@@ -75,6 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < again.size(); ++i) {
     FUZZ_CHECK(again[i].name == first[i].name && again[i].start == first[i].start &&
                again[i].end == first[i].end);
+  }
+  if (presentValid) {
+    CheckOptions options;
+    FileTimeToRecord(present, options.now);
+    options.days = 2;
+    for (const CheckedLine& line : RunScheduleCheck(copy, options).lines) {
+      for (const PredictedStart& s : line.starts) CheckStartedWindow(s.start, s.end);
+    }
   }
   return 0;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <limits>
 #include <map>
-#include <set>
 
 #include "engine.h"
 #include "schedule_edit.h"
@@ -14,9 +13,6 @@ namespace ormidal {
 namespace {
 
 constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
-// Every pass after the first wakes just after a whole second; which
-// millisecond it is does not matter, as every written time is a whole second.
-constexpr uint16_t kPassMilliseconds = 1;
 
 struct ExaminedLine {
   std::size_t index = 0;  // from 0
@@ -31,48 +27,15 @@ class Passes {
     first_ = present_ - present_ % kTicksPerSecond;
     until_ = first_ + static_cast<FileTime>(options.days) * kTicksPerDay;
   }
+  const CalendarRecord& Now() const { return now_; }
   FileTime First() const { return first_; }
   FileTime Until() const { return until_; }
   FileTime Present() const { return present_; }
-  bool Within(FileTime second) const { return second >= first_ && second < until_; }
-  CalendarRecord At(FileTime second) const {
-    if (second == first_) return now_;
-    CalendarRecord r;
-    FileTimeToRecord(second + kPassMilliseconds * (kTicksPerSecond / 1000), r);
-    return r;
-  }
 
  private:
   CalendarRecord now_;
   FileTime present_ = 0, first_ = 0, until_ = 0;
 };
-
-// The seconds at which a line's window may open or close. Its window after
-// the repeat rule depends only on the date and on where now lies against
-// the written times, so it is the same between any two of these seconds.
-void AddWindowSeconds(const LineValues& line, const Passes& passes, std::set<FileTime>& seconds) {
-  std::vector<FileTime> todo;
-  std::set<FileTime> seen;
-  auto add = [&](FileTime second) {
-    if (passes.Within(second) && seen.insert(second).second) todo.push_back(second);
-  };
-  add(passes.First());
-  add(passes.First() + kTicksPerSecond);  // the first pass has a millisecond of its own
-  for (FileTime day = (passes.First() / kTicksPerDay + 1) * kTicksPerDay; day < passes.Until();
-       day += kTicksPerDay) {
-    add(day);
-  }
-  add(GetFileTime(line.timeStart));
-  add(GetFileTime(line.timeEnd));
-  while (!todo.empty()) {
-    LineValues values = line;
-    WindowOpen(values, passes.At(todo.back()));
-    todo.pop_back();
-    add(values.startTime);
-    add(values.endTime);
-  }
-  seconds.insert(seen.begin(), seen.end());
-}
 
 bool Blank(std::string_view line) {
   return line.find_first_not_of(" \t\r") == std::string_view::npos;
@@ -92,12 +55,22 @@ std::string NotEntryReason(std::string_view line) {
 std::string NeverStartsReason(const LineValues& line, const Passes& passes) {
   const FileTime start = GetFileTime(line.timeStart);
   const FileTime end = GetFileTime(line.timeEnd);
-  if (start == 0)
-    return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
-  if (end == 0) return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
-  if (end <= start) return "never starts: its end is not after its start";
+  switch (WrittenWindowFault(start, end)) {
+    case WindowFault::kStartUnreadable:
+      return "never starts: its start " + Quoted(line.timeStart) + " is not a date and time";
+    case WindowFault::kEndUnreadable:
+      return "never starts: its end " + Quoted(line.timeEnd) + " is not a date and time";
+    case WindowFault::kEndNotAfterStart:
+      return "never starts: its end is not after its start";
+    case WindowFault::kTooLong:
+      return "never starts: its window of " + std::to_string((end - start) / kTicksPerSecond) +
+             " s is longer than a start request can tell (" +
+             std::to_string(kLongestWindow / kTicksPerSecond) + " s)";
+    case WindowFault::kNone:
+      break;
+  }
   LineValues values = line;
-  if (!WindowOpen(values, passes.At(passes.First())) && values.once &&
+  if (!WindowOpen(values, passes.Now()) && values.once &&
       passes.Present() >= values.endTime) {
     return "never starts: it runs once and its window ended at " + FileTimeToText(values.endTime);
   }
@@ -224,26 +197,24 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
     }
   }
 
-  // Between these seconds every pass decides as the one before it did.
-  std::set<FileTime> seconds;
-  for (const ExaminedLine& line : examined) AddWindowSeconds(line.values, passes, seconds);
   std::map<std::size_t, std::vector<PredictedStart>> starts;
   std::optional<std::size_t> refusedLine;
   ActiveSlots slots;
-  for (const FileTime second : seconds) {
-    const PassDecision pass =
-        DecidePass(contents, passes.At(second), slots, options.audioMode, [] { return false; });
-    if (pass.StopsEngine()) {
-      report.stopped = second;
-      refusedLine = pass.refusedPosition;
-      if (refusedLine) report.messages.push_back(kPositionErrorMessage);
-      if (pass.readError) report.messages.push_back(kReadErrorMessage);
-      break;
-    }
-    for (const OpenedLine& opened : pass.opened) {
-      starts[opened.line].push_back({second, opened.values.startTime, opened.values.endTime});
-    }
-  }
+  FollowPasses(contents, options.now, passes.Until(), options.audioMode, slots,
+               [&](FileTime second, const PassDecision& pass) {
+                 if (pass.StopsEngine()) {
+                   report.stopped = second;
+                   refusedLine = pass.refusedPosition;
+                   if (refusedLine) report.messages.push_back(kPositionErrorMessage);
+                   if (pass.readError) report.messages.push_back(kReadErrorMessage);
+                   return false;
+                 }
+                 for (const OpenedLine& opened : pass.opened) {
+                   starts[opened.line].push_back(
+                       {second, opened.values.startTime, opened.values.endTime});
+                 }
+                 return true;
+               });
 
   for (ExaminedLine& line : examined) {
     const std::size_t number = line.index + 1;

@@ -111,6 +111,26 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
             "no scheduled recordings\" and stays disabled\n");
 }
 
+// Moved onto Saturday, the first line's end would lie before 1601; the second
+// line's window, moved onto today, would last 299 years.
+TEST(ScheduleCheck, AWindowThatWouldNeverEndIsNeverPredicted) {
+  CheckOptions options;
+  options.now = At("Jan 10,2026 07:00:00 AM");
+  options.days = 1;
+  const std::string file =
+      "b URL: u START: Dec 31,3000 11:00:00 PM END: Jan 01,2000 11:30:00 PM REPEAT: Sat PROG: p "
+      "WND: 100,100,600,500\r\n" +
+      Line("Ages", "Jan 01,1601 10:00:00 PM", "Jan 01,1900 11:30:00 PM", "Daily");
+  EXPECT_EQ(CheckReportText(RunScheduleCheck(file, options)),
+            "From Jan 10,2026 07:00:00 AM, 1 day:\n"
+            "line 1  b\n  no start\n"
+            "line 2  Ages\n  no start\n"
+            "Problems:\n"
+            "line 1: never starts: its end is not after its start\n"
+            "line 2: never starts: its window of 9435490200 s is longer than a start request can "
+            "tell (4294967295 s)\n");
+}
+
 TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
   CheckOptions options;
   options.now = Calendar("Dec 08,2026 07:00:00 PM");

@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <new>
+#include <queue>
 #include <vector>
 
 #include "text.h"
@@ -13,10 +14,47 @@ constexpr char kCannotSetUp[] = "Cannot setup the timer";
 // A stop that cannot go out holds the starts after it no longer than this.
 constexpr auto kStopFirstLimit = std::chrono::seconds(1);
 
+constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
+// A pass wakes just after a whole second; which millisecond does not matter,
+// as every written time is a whole second.
+constexpr FileTime kPassDelay = kTicksPerSecond / 1000;
+
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
+}
+
+// Each line a pass reads, the first 200 of the copy, until stop says so.
+void ForEachPassLine(std::string_view copy, const std::function<bool()>& stop,
+                     const std::function<void(std::size_t, LineValues&, const Extraction&)>& f) {
+  LineReader reader(copy);
+  std::string_view line;
+  LineValues values;
+  for (std::size_t i = 0; i < kSlotCount && !stop() && reader.Next(line); ++i) {
+    f(i, values, ExtractEntryLine(line, values));
+  }
+}
+
+// One line's step of a pass: its slot follows its window; true when the
+// window has just opened, so the line is to be started.
+bool ArmLine(LineValues& values, const CalendarRecord& now, std::atomic<int32_t>& slot) {
+  if (!WindowOpen(values, now)) {
+    slot.store(0);
+    return false;
+  }
+  if (slot.load() != 0) return false;
+  slot.store(1);
+  return true;
+}
+
+// A line whose window has just opened joins the decision; false when its
+// position is refused, which stops the engine at once: the pass ends there.
+bool Open(PassDecision& pass, std::size_t line, const LineValues& values, bool audioMode) {
+  pass.opened.push_back({line, values});
+  if (WindowPositionAccepted(values.timePos, audioMode)) return true;
+  pass.refusedPosition = line;
+  return false;
 }
 
 }  // namespace
@@ -44,51 +82,104 @@ bool WindowPositionAccepted(std::string_view timePos, bool audioMode) {
   return ReadWindowPosition(timePos, scratch) || audioMode;
 }
 
+WindowFault WrittenWindowFault(FileTime start, FileTime end) {
+  if (start == 0) return WindowFault::kStartUnreadable;
+  if (end == 0) return WindowFault::kEndUnreadable;
+  if (end <= start) return WindowFault::kEndNotAfterStart;
+  if (end - start > kLongestWindow) return WindowFault::kTooLong;
+  return WindowFault::kNone;
+}
+
 bool WindowOpen(LineValues& values, const CalendarRecord& now) {
   FileTime present = 0;
   RecordToFileTime(now, present);
   values.startTime = GetFileTime(values.timeStart);
   values.endTime = GetFileTime(values.timeEnd);
-  // A time that cannot be read is never due. It reads as the year 1601, and
-  // the repeat rule would move that onto today, so decide before it runs.
-  const bool readable = values.startTime != 0 && values.endTime != 0;
+  // Decided on the written times: an unreadable one reads as the year 1601,
+  // which the repeat rule would move onto today.
+  const bool due = WrittenWindowFault(values.startTime, values.endTime) == WindowFault::kNone;
   ApplyRepeat(values, now);
-  return readable && present >= values.startTime && present < values.endTime;
+  return due && present >= values.startTime && present < values.endTime;
+}
+
+std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now) {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return std::nullopt;
+  const FileTime written[] = {GetFileTime(values.timeStart), GetFileTime(values.timeEnd)};
+  if (WrittenWindowFault(written[0], written[1]) != WindowFault::kNone) return std::nullopt;
+  WindowOpen(values, now);
+  std::optional<FileTime> next;
+  auto consider = [&](FileTime second) {
+    if (second > present && (!next || second < *next)) next = second;
+  };
+  // The repeat rule moves a window only at a midnight, or as now passes its written times.
+  for (const FileTime second : written) consider(second);
+  consider(values.startTime);
+  consider(values.endTime);
+  if (!values.once) consider((present / kTicksPerDay + 1) * kTicksPerDay);
+  return next;
 }
 
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t, LineValues&)>& startSchedule) {
   bool readError = false;
-  LineReader reader(copy);
-  std::string_view line;
-  LineValues values;
-  for (std::size_t i = 0; i < kSlotCount && !stop() && reader.Next(line); ++i) {
-    const Extraction x = ExtractEntryLine(line, values);
+  ForEachPassLine(copy, stop, [&](std::size_t i, LineValues& values, const Extraction& x) {
     readError = readError || x.readError;
-    if (x.kind != LineKind::kEntry) continue;
-    auto& slot = slots.activeSlot[i];
-    if (!WindowOpen(values, now)) {
-      slot.store(0);
-    } else if (slot.load() == 0) {
-      slot.store(1);
+    if (x.kind == LineKind::kEntry && ArmLine(values, now, slots.activeSlot[i])) {
       startSchedule(i, values);
     }
-  }
+  });
   return readError;
 }
 
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop) {
   PassDecision pass;
-  // A refused position stops the engine at once: the pass ends after that line.
   pass.readError = ParseSchedules(
       copy, now, slots, [&] { return pass.refusedPosition.has_value() || stop(); },
-      [&](std::size_t line, LineValues& values) {
-        pass.opened.push_back({line, values});
-        if (!WindowPositionAccepted(values.timePos, audioMode)) pass.refusedPosition = line;
-      });
+      [&](std::size_t line, LineValues& values) { Open(pass, line, values, audioMode); });
   return pass;
+}
+
+void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
+                  bool audioMode, ActiveSlots& slots,
+                  const std::function<bool(FileTime, const PassDecision&)>& visit) {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return;
+  const FileTime first = present - present % kTicksPerSecond;
+  const PassDecision firstPass = DecidePass(copy, now, slots, audioMode, [] { return false; });
+  // Only a first pass can find a read error, and the engine then stops.
+  if (!visit(first, firstPass) || firstPass.StopsEngine()) return;
+  std::vector<OpenedLine> lines;
+  ForEachPassLine(copy, [] { return false; },
+                  [&](std::size_t i, LineValues& values, const Extraction& x) {
+                    if (x.kind == LineKind::kEntry) lines.push_back({i, values});
+                  });
+  using Due = std::pair<FileTime, std::size_t>;  // a second, a place in lines
+  std::priority_queue<Due, std::vector<Due>, std::greater<Due>> due;
+  // The first pass may have run at the whole second itself.
+  for (std::size_t k = 0; k < lines.size(); ++k) due.push({first + kTicksPerSecond, k});
+  std::vector<std::size_t> changing;
+  while (!due.empty() && due.top().first < until) {
+    const FileTime second = due.top().first;
+    CalendarRecord at;
+    if (!FileTimeToRecord(second + kPassDelay, at)) return;
+    // The lines left out decide as at the pass before.
+    PassDecision pass;
+    changing.clear();
+    for (; !due.empty() && due.top().first == second; due.pop()) {
+      const std::size_t k = due.top().second;
+      changing.push_back(k);
+      if (!pass.refusedPosition && ArmLine(lines[k].values, at, slots.activeSlot[lines[k].line])) {
+        Open(pass, lines[k].line, lines[k].values, audioMode);
+      }
+    }
+    if (!visit(second, pass) || pass.StopsEngine()) return;
+    for (const std::size_t k : changing) {
+      if (const auto next = NextWindowChange(lines[k].values, at)) due.push({*next, k});
+    }
+  }
 }
 
 Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,

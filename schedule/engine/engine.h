@@ -85,10 +85,25 @@ bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);
 // stops the whole engine.
 bool WindowPositionAccepted(std::string_view timePos, bool audioMode);
 
+// The longest window a start request can tell: its " sec: " is an unsigned
+// 32-bit number of seconds.
+constexpr FileTime kLongestWindow = FileTime{UINT32_MAX} * kTicksPerSecond;
+
+// Why a line with these written start and end is never due, whatever the
+// time and its repeat rule.
+enum class WindowFault { kNone, kStartUnreadable, kEndUnreadable, kEndNotAfterStart, kTooLong };
+WindowFault WrittenWindowFault(FileTime start, FileTime end);
+
 // The decision for one entry line at now: its start and end are read, its
 // repeat rule applied (values then hold the resulting window), and the result
 // tells whether now lies in that window.
 bool WindowOpen(LineValues& values, const CalendarRecord& now);
+
+// The first whole second after now at which WindowOpen may decide otherwise
+// for this line: its window's start or end, moved or as written, or the next
+// midnight unless it runs once. None when it is never due. Between two such
+// seconds every pass decides for the line as the one before.
+std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now);
 
 // One pass over the schedule copy at the present time now: every entry line
 // among the first 200 is given its repeat rule and window test; a line whose
@@ -116,6 +131,16 @@ struct PassDecision {
 
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop);
+
+// The passes from now on, up to until (not included), that can decide
+// otherwise than the one before: the first at now over the whole copy, then
+// one just after each second at which a line's window can change, over the
+// lines whose window can. visit gets each one's second and decision and
+// returns false to end them; a pass that stops the engine is the last.
+// Used by ormidal-check, and for the engine's next start.
+void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
+                  bool audioMode, ActiveSlots& slots,
+                  const std::function<bool(FileTime second, const PassDecision& pass)>& visit);
 
 // The engine's state changes only through its own operations; the user
 // interface reads it.

@@ -402,5 +402,36 @@ TEST(ParseSchedules, ARepeatingLineWithAnUnreadableTimeIsNeverDue) {
   EXPECT_EQ(slots.activeSlot[2].load(), 0);
 }
 
+// A window is due only while its end is after its start and a start request
+// can tell its length, in every repeat mode and whatever its dates.
+TEST(ParseSchedules, AWindowEndingBeforeItsStartOrTooLongToTellIsNeverDue) {
+  CalendarRecord now = Jan(10, 23, 0, 0);
+  now.dayOfWeek = 6;  // Saturday
+  const FileTime n = Point(now);
+  auto written = [](const std::string& name, const char* start, const char* end,
+                    const std::string& repeat) {
+    return Line(name, GetFileTime(start), GetFileTime(end), repeat);
+  };
+  std::string copy;
+  for (const std::string repeat : {"Sat", "Daily", "Once"}) {
+    // Moved onto today, an end 1001 years before the start lies before 1601.
+    copy += written("Back " + repeat, "Dec 31,3000 11:00:00 PM", "Jan 01,2000 11:30:00 PM", repeat);
+    copy += written("Ages " + repeat, "Jan 01,1601 10:00:00 PM", "Jan 01,1900 11:30:00 PM", repeat);
+  }
+  const FileTime longest = FileTime{UINT32_MAX} * kTicksPerSecond;
+  copy += Line("Longest", n - Seconds(60), n - Seconds(60) + longest);
+  copy += Line("Longer", n - Seconds(60), n - Seconds(59) + longest);
+  ActiveSlots slots;
+  std::vector<std::string> started;
+  ParseSchedules(copy, now, slots, [] { return false; },
+                 [&](std::size_t, LineValues& v) { started.push_back(v.timeName); });
+  EXPECT_EQ(started, std::vector<std::string>{"Longest"});
+  LineValues back;
+  ExtractEntryLine(copy.substr(0, copy.find('\r')), back);
+  EXPECT_FALSE(WindowOpen(back, now));
+  EXPECT_EQ(back.dayOfWeek, 1);
+  EXPECT_LE(back.endTime, back.startTime);  // moved, and still not after its start
+}
+
 }  // namespace
 }  // namespace ormidal

@@ -40,8 +40,12 @@ void ApplyRepeat(LineValues& v, const CalendarRecord& now) {
 
   FileTime start = 0;
   if (!OntoToday(v.startTime, now, start)) return;
-  // Unsigned arithmetic: an end before the start stays before it after the move.
-  v.endTime = start + (v.endTime - v.startTime);
+  // A window whose end is not after its start moves empty: its length in
+  // unsigned ticks would carry the end past 1601 into the far future.
+  const FileTime end = v.endTime > v.startTime ? start + (v.endTime - v.startTime) : start;
+  CalendarRecord scratch;
+  if (!FileTimeToRecord(end, scratch)) return;
+  v.endTime = end;
   v.startTime = start;
 }
 

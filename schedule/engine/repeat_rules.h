@@ -25,7 +25,8 @@ uint32_t DaySet(std::string_view timeDay);
 
 // Sets the mode flags from timeDay and moves the window onto today (the date
 // of now) where the mode says so. A moved window keeps its written length,
-// so one that crosses midnight stays due every day.
+// so one that crosses midnight stays due every day; one whose end is not
+// after its start moves empty, and one that cannot be moved stays as written.
 void ApplyRepeat(LineValues& values, const CalendarRecord& now);
 
 }  // namespace ormidal
