@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "handover.h"
 #include "list_dlg_win32.h"
 #include "options.h"
 #include "recorder_link.h"
@@ -36,6 +37,8 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   bool Create(HWND mainWindow);
   // From an entry's Timer thread: the controls change on this dialog's thread.
   void FillFromEntry(const ScheduleEntry& entry);
+  // A later start's proposal, shown as the command line's is at start-up.
+  void Propose(const Proposal& proposal);
   void SetStatus(const std::string& text);
   void SetClock(const std::string& text);
   void FocusButton(int id);
@@ -59,6 +62,7 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   void OpenEventsList(ScheduleList rows);
   void DestroyEventsList();
   void FillFromCurrentEntry();
+  void ShowProposed();
   void SetCurrentTime();
   void ShowStart(FileTime start);
   // What a fill from a started entry shows, copied off the entry's thread.
