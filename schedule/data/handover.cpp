@@ -1,5 +1,6 @@
 #include "handover.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ormidal {
@@ -107,9 +108,11 @@ std::wstring FolderKey(std::wstring_view settingsFolder, std::wstring_view curre
 }
 
 std::wstring ClaimName(std::wstring_view key, ClaimObject object) {
-  std::wstring name =
-      object == ClaimObject::kMutex ? L"Local\\Ormidal.claim." : L"Local\\Ormidal.window.";
-  if (name.size() + key.size() <= kObjectNameLimit) {
+  constexpr std::wstring_view kMutexPrefix = L"Local\\Ormidal.claim.";
+  constexpr std::wstring_view kSlotPrefix = L"Local\\Ormidal.window.";
+  std::wstring name(object == ClaimObject::kMutex ? kMutexPrefix : kSlotPrefix);
+  // Both objects of a key take the same form.
+  if (std::max(kMutexPrefix.size(), kSlotPrefix.size()) + key.size() <= kObjectNameLimit) {
     for (const wchar_t c : key) name += c == kSeparator ? L'/' : c;
     return name;
   }
