@@ -42,7 +42,7 @@ std::wstring FolderKey(std::wstring_view settingsFolder, std::wstring_view curre
 // "/"); a key too long for a name is written "#" and the 16 hex digits of its
 // 64-bit FNV-1a hash, which no full path begins with.
 enum class ClaimObject { kMutex, kWindowSlot };
-constexpr std::size_t kObjectNameLimit = 259;  // MAX_PATH with its terminator
+constexpr std::size_t kObjectNameLimit = 259;  // MAX_PATH less the terminator
 std::wstring ClaimName(std::wstring_view key, ClaimObject object);
 
 // --- The hand-over -------------------------------------------------------
