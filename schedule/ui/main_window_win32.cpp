@@ -3,6 +3,7 @@
 
 #include "dialog_flows.h"
 #include "engine_win32.h"
+#include "handover_win32.h"
 #include "text.h"
 #include "time_text_win32.h"
 
@@ -64,8 +65,27 @@ void MainWindow::OnTimer() {
   if (!step.status.empty() && dialog_ != nullptr) dialog_->SetStatus(step.status);
 }
 
+void MainWindow::TakeHandOver(const Proposal& proposal) {
+  if (dialog_ == nullptr) {
+    // Before the first tick: the dialog opens with it.
+    parts_->dialog.proposed = EntryFields{};
+    TakeProposal(proposal, parts_->dialog.options, parts_->dialog.proposed);
+    return;
+  }
+  dialog_->Propose(proposal);
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+  SetForegroundWindow(dialog_->Handle());
+  BringWindowToTop(dialog_->Handle());
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != 0 && (message == scheduleMessage_ || message == mouseClickMessage_)) return 1;
+  if (message == WM_COPYDATA) {
+    const std::optional<Proposal> proposal = HandedOverProposal(wParam, lParam);
+    if (!proposal || !parts_) return FALSE;
+    TakeHandOver(*proposal);
+    return TRUE;
+  }
   if (message == WM_TIMER && wParam == kTickTimer) {
     OnTimer();
     return 0;

@@ -1,7 +1,8 @@
 // The scheduler's main window: an off-screen frame that owns the dialog,
 // gives the program its taskbar button, answers the recording program's
-// registered messages and, once a second, drives the dialog's clock and
-// status line.
+// registered messages, takes the proposals of later starts for the same
+// settings folder and, once a second, drives the dialog's clock and status
+// line.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "engine_ui_win32.h"
+#include "handover.h"
 #include "scheduler_switch.h"
 #include "timer_dlg_win32.h"
 #include "window_win32.h"
@@ -38,6 +40,7 @@ class MainWindow final : public fw::FrameWindow {
 
  private:
   void OnTimer();
+  void TakeHandOver(const Proposal& proposal);
 
   std::string mainTitle_;
   UINT scheduleMessage_ = 0;

@@ -1,19 +1,24 @@
-// Start-up of the scheduler: presence check, program folder, command line,
-// hidden main window.
+// Start-up of the scheduler: program folder, command line, the claim of the
+// settings folder, presence check, hidden main window.
 #include "ormidal_app_win32.h"
 
 #include <commctrl.h>
 
+#include "text.h"
+
 namespace ormidal {
+namespace {
+
+constexpr std::chrono::milliseconds kHandOverBound{4000};
+constexpr char kNoAnswerMessage[] =
+    "The scheduler that is already running for these settings does not answer. Close it, then "
+    "start the scheduler again.";
+
+}  // namespace
 
 bool Ormidal::StartApplication() {
   const UINT scheduleMessage = RegisterWindowMessageA(kStopMessageName);
   const UINT mouseClickMessage = RegisterWindowMessageA(kMouseClickMessageName);
-
-  if (!AnyRecordingProgramOpen(
-          [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {
-    host_.SchedulerMessage("No recording program is open.", kMessageOk);
-  }
 
   char path[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -23,6 +28,24 @@ bool Ormidal::StartApplication() {
   CmdLineInfo cmdLineInfo;
   fw::WalkCommandLine<char>(GetCommandLineA(), cmdLineInfo);
   InterpretParameters(cmdLineInfo.parameterTable, options_, proposed_);
+
+  // Before anything is shown: a second start for the folder only hands on
+  // its proposal, and ends with 0.
+  switch (claim_.ClaimOrHandOver(fw::Widen(fw::Clip(options_.settingsFolder, kScheduleFolderLimit)),
+                                 ProposalOf(options_, proposed_), kHandOverBound)) {
+    case FolderClaim::Outcome::kClaimed:
+      break;
+    case FolderClaim::Outcome::kHandedOver:
+      return false;
+    case FolderClaim::Outcome::kNoAnswer:
+      host_.SchedulerMessage(kNoAnswerMessage, kMessageOk);
+      return false;
+  }
+
+  if (!AnyRecordingProgramOpen(
+          [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {
+    host_.SchedulerMessage("No recording program is open.", kMessageOk);
+  }
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES |
                                                        ICC_STANDARD_CLASSES};
@@ -48,6 +71,7 @@ bool Ormidal::StartApplication() {
       TimerDlg::Context{Instance(), options_, proposed_, {}, *scheduler_, host_, files_, *link_,
                         *recorderWindows_},
       options_.minimizeAtStart});
+  claim_.Publish(frame_->Handle());
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "engine_ui_win32.h"
 #include "engine_win32.h"
+#include "handover_win32.h"
 #include "main_window_win32.h"
 #include "options.h"
 #include "recorder_link.h"
@@ -22,6 +23,7 @@ class Ormidal final : public fw::Application {
   bool StartApplication() override;
 
  private:
+  FolderClaim claim_;  // held for the whole run
   Options options_;
   EntryFields proposed_;  // what the command line proposes to the dialog
   Win32Host host_;

@@ -34,18 +34,31 @@ bool TimerDlg::Create(HWND mainWindow) {
 }
 
 bool TimerDlg::OnInitDialog() {
-  SetCurrentTime();
-  SetText(IDC_DURATION, "00:00:00");
-  SetText(IDC_URL, current_.timeUrl);
-  SetText(IDC_FILE_NAME, current_.timeName);
-  SetText(IDC_WINDOW_POSITION, current_.timePos);
-  CheckDlgButton(Handle(), IDC_ONCE, BST_CHECKED);
-  if (context_.options.protocol == 2) SetText(IDC_DURATION, context_.options.durationText);
+  ShowProposed();
   SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowTextA(Handle(), ("Schedule " + context_.options.windowName + " Recordings...").c_str());
   BringWindowToTop(Handle());
   SetTimer(Handle(), kPresenceTimer, kPresenceMs, nullptr);
   return true;
+}
+
+void TimerDlg::ShowProposed() {
+  SetCurrentTime();
+  SetText(IDC_DURATION, "00:00:00");
+  SetText(IDC_URL, current_.timeUrl);
+  SetText(IDC_FILE_NAME, current_.timeName);
+  SetText(IDC_WINDOW_POSITION, current_.timePos);
+  RepeatChoice once;
+  once.once = true;
+  ShowRepeat(once);
+  if (context_.options.protocol == 2) SetText(IDC_DURATION, context_.options.durationText);
+}
+
+void TimerDlg::Propose(const Proposal& proposal) {
+  current_ = CurrentEntry{};
+  TakeProposal(proposal, context_.options, current_);
+  changePending_ = false;
+  ShowProposed();
 }
 
 std::string TimerDlg::Text(int id) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialog_flows.h"
+#include "handover.h"
 #include "list_dlg_win32.h"
 #include "options.h"
 #include "recorder_link.h"
@@ -37,6 +38,8 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   bool Create(HWND mainWindow);
   // An entry's Timer has begun: the dialog shows what it records.
   void FillFromEntry(const EntryValues& entry);
+  // A later start's proposal, shown as the command line's is at start-up.
+  void Propose(const Proposal& proposal);
   void SetStatus(const std::string& text);
   void SetClock(const std::string& text);
   void FocusButton(int id);
@@ -60,6 +63,7 @@ class TimerDlg final : public fw::Dialog, private ListOwner {
   // Carries out what a flow left for the dialog.
   void Apply(const ListStep& step);
   void FillFromCurrentEntry();
+  void ShowProposed();
   void SetCurrentTime();
   void ShowStart(FileTime start);
   DialogValues ReadControls() const;

@@ -1,7 +1,8 @@
 # End-to-end tests of Ormidal.exe.
 add_e2e_test(ormidal_e2e_test
   ${CMAKE_CURRENT_LIST_DIR}/schedule_startup_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/schedule_recorder_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/schedule_recorder_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/schedule_handover_test.cpp)
 target_link_libraries(ormidal_e2e_test PRIVATE ormidal_testing)
 add_dependencies(ormidal_e2e_test Ormidal)
 
