@@ -21,6 +21,11 @@ std::string AwakeReasonText(std::string_view name, FileTime end, FileTime now) {
   return "Recording \"" + std::string(name) + "\" until " + until;
 }
 
+FileTime WakeTimeFor(FileTime start) {
+  const FileTime lead = static_cast<FileTime>(kWakeLeadSeconds) * kTicksPerSecond;
+  return start > lead ? start - lead : 0;
+}
+
 PowerState PlanPower(const PowerInputs& in) {
   PowerState state;
   if (!in.schedulerActive) return state;
@@ -29,8 +34,7 @@ PowerState PlanPower(const PowerInputs& in) {
     if (last == nullptr || open.end > last->end) last = &open;
   }
   if (in.next && in.next->withinHorizon) {
-    const FileTime lead = static_cast<FileTime>(kWakeLeadSeconds) * kTicksPerSecond;
-    const FileTime wake = in.next->start > lead ? in.next->start - lead : 0;
+    const FileTime wake = WakeTimeFor(in.next->start);
     state.wake = wake;
     if (in.now >= wake && (last == nullptr || in.next->recording.end > last->end)) {
       last = &in.next->recording;

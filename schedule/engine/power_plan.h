@@ -42,12 +42,15 @@ struct PowerInputs {
 };
 
 struct PowerState {
-  std::optional<FileTime> wake;        // local time
-  std::optional<AwakeReason> awake;    // none: the computer may sleep
+  std::optional<FileTime> wake;      // local time
+  std::optional<AwakeReason> awake;  // none: the computer may sleep
   bool operator==(const PowerState&) const = default;
 };
 
 PowerState PlanPower(const PowerInputs& inputs);
+
+// When the computer is woken for a start request at this local time.
+FileTime WakeTimeFor(FileTime start);
 
 // `Recording "Evening news" until 08:30:00 PM`; an end on another day than
 // now carries its date as well.

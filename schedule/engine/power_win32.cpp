@@ -20,8 +20,10 @@ constexpr DWORD kErrorTimerResumeIgnored = 722;
 // The fallback thread answers at once; this only keeps a stuck one from stalling the caller.
 constexpr auto kAnswerLimit = std::chrono::seconds(5);
 
-const GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
-const GUID kAllowWakeTimers = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+const GUID kSleepSubgroup = {
+    0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+const GUID kAllowWakeTimers = {
+    0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
 // Values of "Allow wake timers"; "important only" lets no program's timer wake the computer.
 constexpr DWORD kWakeTimersDisable = 0;
 constexpr DWORD kWakeTimersEnable = 1;
@@ -52,7 +54,8 @@ fw::Scoped<ModuleKind> LoadPowerProfile() {
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  return fw::Scoped<ModuleKind>(LoadLibraryW((std::wstring(folder, length) + L"\\powrprof.dll").c_str()));
+  return fw::Scoped<ModuleKind>(
+      LoadLibraryW((std::wstring(folder, length) + L"\\powrprof.dll").c_str()));
 }
 
 WakeTimerSetting ReadSetting(ReadValueIndexFn read, const GUID* scheme) {
@@ -146,8 +149,9 @@ WakeResult Win32PowerSystem::ArmWake(FileTime localTime) {
     return WakeResult::kFailed;
   }
   const DWORD error = GetLastError();
-  return error == ERROR_NOT_SUPPORTED || error == kErrorTimerResumeIgnored ? WakeResult::kArmedNoResume
-                                                                            : WakeResult::kArmed;
+  return error == ERROR_NOT_SUPPORTED || error == kErrorTimerResumeIgnored
+             ? WakeResult::kArmedNoResume
+             : WakeResult::kArmed;
 }
 
 bool Win32PowerSystem::CancelWake() {
@@ -182,7 +186,8 @@ AwakeResult Win32PowerSystem::HoldAwake(const AwakeReason& reason) {
 bool Win32PowerSystem::ClearRequest() {
   if (!request_) return true;
   bool cleared = clearRequest_(request_.Get(), PowerRequestSystemRequired) != FALSE;
-  if (requestDisplay_ && !clearRequest_(request_.Get(), PowerRequestDisplayRequired)) cleared = false;
+  if (requestDisplay_ && !clearRequest_(request_.Get(), PowerRequestDisplayRequired))
+    cleared = false;
   return request_.Close() && cleared;
 }
 

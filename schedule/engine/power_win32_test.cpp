@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "time_text_win32.h"
 
 namespace ormidal {
@@ -42,13 +45,17 @@ TEST(Win32PowerSystem, AWakeSignalsAtItsLocalSecond) {
   ASSERT_EQ(WaitForSingleObject(power.WakeTimer(), 5000), WAIT_OBJECT_0);
   const FileTime woke = LocalNow();
   EXPECT_GE(woke, due);
-  EXPECT_LT(woke, due + 100 * kMillisecond) << "late by " << (woke - due) / kMillisecond << " ms";
+  EXPECT_LT(woke, due + 100 * kMillisecond)
+      << "late by " << static_cast<int64_t>(woke - due) / static_cast<int64_t>(kMillisecond)
+      << " ms";
 
   // Re-armed, then cancelled: it stays quiet past its second.
   const FileTime next = TwoSecondsAhead();
   EXPECT_NE(power.ArmWake(next), WakeResult::kFailed);
   EXPECT_TRUE(power.CancelWake());
-  const auto quietFor = static_cast<DWORD>((next - LocalNow()) / kMillisecond + 300);
+  const int64_t left = static_cast<int64_t>(next) - static_cast<int64_t>(LocalNow());
+  const auto quietFor =
+      static_cast<DWORD>(std::max<int64_t>(left, 0) / static_cast<int64_t>(kMillisecond) + 300);
   EXPECT_EQ(WaitForSingleObject(power.WakeTimer(), quietFor), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(power.CancelWake());
 }
