@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "recording_power.h"
@@ -11,20 +12,16 @@
 namespace ormidal {
 namespace {
 
-FileTime At(int year, int month, int day, int hour, int minute, int second) {
-  CalendarRecord r;
-  r.year = static_cast<uint16_t>(year);
-  r.month = static_cast<uint16_t>(month);
-  r.day = static_cast<uint16_t>(day);
-  r.hour = static_cast<uint16_t>(hour);
-  r.minute = static_cast<uint16_t>(minute);
-  r.second = static_cast<uint16_t>(second);
-  FileTime p = 0;
-  EXPECT_TRUE(RecordToFileTime(r, p));
-  return p;
+FileTime At(std::string_view text) {
+  const FileTime point = GetFileTime(text);
+  EXPECT_NE(point, 0u) << text;
+  return point;
 }
 
-FileTime Jan5(int hour, int minute, int second) { return At(2026, 1, 5, hour, minute, second); }
+FileTime Jan5(int hour, int minute, int second) {
+  return At("Jan 05,2026 12:00:00 AM") +
+         static_cast<FileTime>(hour * 3600 + minute * 60 + second) * kTicksPerSecond;
+}
 
 std::string Text(const std::optional<FileTime>& point) {
   return point ? FileTimeToText(*point) : "none";
@@ -38,15 +35,20 @@ TEST(PowerPlan, WakeIsAMinuteBeforeTheNextStartWithinTheHorizon) {
   };
   // The next start as the engine's own search gives it for each kind of line.
   const Case cases[] = {
-      {"Daily, past midnight", Jan5(22, 0, 0), At(2026, 1, 6, 0, 0, 30), "Jan 05,2026 11:59:30 PM"},
-      {"Mon, the next week", Jan5(22, 0, 0), At(2026, 1, 12, 6, 15, 0), "Jan 12,2026 06:14:00 AM"},
-      {"Once, new year", At(2026, 12, 31, 20, 0, 0), At(2027, 1, 1, 0, 0, 0),
+      {"Daily, past midnight", Jan5(22, 0, 0), At("Jan 06,2026 12:00:30 AM"),
+       "Jan 05,2026 11:59:30 PM"},
+      {"Mon, the next week", Jan5(22, 0, 0), At("Jan 12,2026 06:15:00 AM"),
+       "Jan 12,2026 06:14:00 AM"},
+      {"Once, new year", At("Dec 31,2026 08:00:00 PM"), At("Jan 01,2027 12:00:00 AM"),
        "Dec 31,2026 11:59:00 PM"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
-    PowerInputs in{c.now, true, NextStart{c.start, {"News", c.start + 3600 * kTicksPerSecond}, true},
-                   {}, false};
+    PowerInputs in{c.now,
+                   true,
+                   NextStart{c.start, {"News", c.start + 3600 * kTicksPerSecond}, true},
+                   {},
+                   false};
     EXPECT_EQ(Text(PlanPower(in).wake), c.wake);
     EXPECT_FALSE(PlanPower(in).awake);
     in.next->withinHorizon = false;
@@ -96,8 +98,11 @@ TEST(PowerPlan, DisableReleasesEverythingAndForgetSetsItAllAgain) {
   PowerApplier applier(power);
   const FileTime now = Jan5(20, 15, 0);
   // Audio mode: nothing on screen to record, so the display may go dark.
-  PowerInputs in{now, true, NextStart{Jan5(23, 0, 0), {"Late", Jan5(23, 30, 0)}, true},
-                 {{"Music", Jan5(21, 0, 0)}}, true};
+  PowerInputs in{now,
+                 true,
+                 NextStart{Jan5(23, 0, 0), {"Late", Jan5(23, 30, 0)}, true},
+                 {{"Music", Jan5(21, 0, 0)}},
+                 true};
   applier.Apply(PlanPower(in));
   EXPECT_EQ(power.Take(), (std::vector<std::string>{"hold Recording \"Music\" until 09:00:00 PM",
                                                     "arm Jan 05,2026 10:59:00 PM"}));
@@ -126,7 +131,7 @@ TEST(PowerPlan, DisableReleasesEverythingAndForgetSetsItAllAgain) {
 TEST(PowerPlan, AReasonEndingOnAnotherDayCarriesItsDate) {
   EXPECT_EQ(AwakeReasonText("Evening news", Jan5(20, 30, 0), Jan5(19, 59, 0)),
             "Recording \"Evening news\" until 08:30:00 PM");
-  EXPECT_EQ(AwakeReasonText("Night", At(2026, 1, 6, 2, 0, 0), Jan5(23, 59, 0)),
+  EXPECT_EQ(AwakeReasonText("Night", At("Jan 06,2026 02:00:00 AM"), Jan5(23, 59, 0)),
             "Recording \"Night\" until Jan 06,2026 02:00:00 AM");
 }
 
@@ -150,9 +155,9 @@ TEST(PowerPlan, TheUserIsToldOnceWhatKeepsTheWakeFromWorking) {
       {WakeResult::kFailed, {S::kEnabled, S::kEnabled}, true, kWakeFailedNotice},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<int>(c.armed) << " "
-                                    << static_cast<int>(c.plan.onAc) << "/"
-                                    << static_cast<int>(c.plan.onBattery) << " " << c.startAhead);
+    SCOPED_TRACE(testing::Message()
+                 << static_cast<int>(c.armed) << " " << static_cast<int>(c.plan.onAc) << "/"
+                 << static_cast<int>(c.plan.onBattery) << " " << c.startAhead);
     const std::optional<std::string> notice = WakeNoticeText({c.armed, c.plan, c.startAhead});
     EXPECT_EQ(notice.value_or("none"), c.notice ? c.notice : "none");
   }
