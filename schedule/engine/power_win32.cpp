@@ -133,19 +133,20 @@ WakeResult Win32PowerSystem::ArmWake(FileTime localTime) {
   CalendarRecord local;
   SYSTEMTIME utc;
   FILETIME due;
-  if (!FileTimeToRecord(localTime, local)) return WakeResult::kFailed;
-  const SYSTEMTIME localSystem = ToSystemTime(local);
-  if (!TzSpecificLocalTimeToSystemTime(nullptr, &localSystem, &utc) ||
-      !SystemTimeToFileTime(&utc, &due)) {
-    CancelWaitableTimer(timer_.Get());  // no wake at an earlier time either
-    return WakeResult::kFailed;
+  bool armed = false;
+  if (FileTimeToRecord(localTime, local)) {
+    const SYSTEMTIME localSystem = ToSystemTime(local);
+    if (TzSpecificLocalTimeToSystemTime(nullptr, &localSystem, &utc) &&
+        SystemTimeToFileTime(&utc, &due)) {
+      LARGE_INTEGER dueTime;
+      dueTime.LowPart = due.dwLowDateTime;
+      dueTime.HighPart = static_cast<LONG>(due.dwHighDateTime);
+      SetLastError(ERROR_SUCCESS);
+      armed = SetWaitableTimer(timer_.Get(), &dueTime, 0, nullptr, nullptr, TRUE) != FALSE;
+    }
   }
-  LARGE_INTEGER dueTime;
-  dueTime.LowPart = due.dwLowDateTime;
-  dueTime.HighPart = static_cast<LONG>(due.dwHighDateTime);
-  SetLastError(ERROR_SUCCESS);
-  if (!SetWaitableTimer(timer_.Get(), &dueTime, 0, nullptr, nullptr, TRUE)) {
-    CancelWaitableTimer(timer_.Get());
+  if (!armed) {
+    CancelWaitableTimer(timer_.Get());  // no wake at an earlier time either
     return WakeResult::kFailed;
   }
   const DWORD error = GetLastError();
