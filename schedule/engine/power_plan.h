@@ -1,0 +1,123 @@
+// What the computer's power state must be while the scheduler runs: woken a
+// minute before the next start request, kept awake from then until the last
+// stop request has gone out, and the user told once when waking cannot work.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "power_system.h"
+#include "time_text.h"
+
+namespace ormidal {
+
+// Waking takes time, and the recording program must be up before the start.
+constexpr int64_t kWakeLeadSeconds = 60;
+// Nothing further ahead is armed: the next start is looked for this far only.
+constexpr int kWakeHorizonDays = 366;
+
+struct PowerRecording {
+  std::string name;  // timeName
+  FileTime end = 0;  // its stop request goes out at this second
+};
+
+// The next start request the engine will send.
+struct NextStart {
+  FileTime start = 0;
+  PowerRecording recording;
+  bool withinHorizon = false;  // due within kWakeHorizonDays of now
+};
+
+struct PowerInputs {
+  FileTime now = 0;
+  bool schedulerActive = false;
+  std::optional<NextStart> next;
+  // Started recordings whose stop request has not gone out yet.
+  std::vector<PowerRecording> open;
+  bool audioMode = false;
+};
+
+struct PowerState {
+  std::optional<FileTime> wake;      // local time
+  std::optional<AwakeReason> awake;  // none: the computer may sleep
+  bool operator==(const PowerState&) const = default;
+};
+
+PowerState PlanPower(const PowerInputs& inputs);
+
+// When the computer is woken for a start request at this local time.
+FileTime WakeTimeFor(FileTime start);
+
+// `Recording "Evening news" until 08:30:00 PM`; an end on another day than
+// now carries its date as well.
+std::string AwakeReasonText(std::string_view name, FileTime end, FileTime now);
+
+constexpr char kWakeFailedNotice[] =
+    "The scheduler could not set a wake-up timer, so the computer will not wake from sleep "
+    "for scheduled recordings. To keep it awake instead: Control Panel > Power Options > "
+    "Change plan settings > Put the computer to sleep: Never.";
+constexpr char kNoResumeNotice[] =
+    "This computer does not wake from sleep for timers, so scheduled recordings are missed "
+    "while it sleeps. Check Control Panel > Power Options > Change plan settings > Change "
+    "advanced power settings > Sleep > Allow wake timers, or keep the computer awake: "
+    "Change plan settings > Put the computer to sleep: Never.";
+constexpr char kWakeTimersOffNotice[] =
+    "Wake timers are turned off in the active power plan, so the computer will not wake from "
+    "sleep for scheduled recordings. To turn them on: Control Panel > Power Options > Change "
+    "plan settings > Change advanced power settings > Sleep > Allow wake timers (Plugged in "
+    "and On battery): Enable.";
+constexpr char kWakeTimersOffOnAcNotice[] =
+    "Wake timers are turned off in the active power plan while the computer is plugged in, so "
+    "it will not wake from sleep for scheduled recordings then. To turn them on: Control Panel "
+    "> Power Options > Change plan settings > Change advanced power settings > Sleep > Allow "
+    "wake timers > Plugged in: Enable.";
+constexpr char kWakeTimersOffOnBatteryNotice[] =
+    "Wake timers are turned off in the active power plan while the computer runs on battery, "
+    "so it will not wake from sleep for scheduled recordings then. To turn them on: Control "
+    "Panel > Power Options > Change plan settings > Change advanced power settings > Sleep > "
+    "Allow wake timers > On battery: Enable.";
+
+struct WakeFacts {
+  WakeResult armed = WakeResult::kArmed;
+  WakeTimerPlan plan;
+  bool startAhead = false;
+};
+
+// The notice for these facts, or none. A plan that cannot be read claims
+// nothing.
+std::optional<std::string> WakeNoticeText(const WakeFacts& facts);
+
+// What one Apply changed.
+struct PowerApplied {
+  std::optional<WakeResult> armed;
+  std::optional<AwakeResult> held;
+  std::optional<std::string> notice;  // at most once per applier, so once per run
+};
+
+// Brings the system to the wanted state, calling it only where the wanted
+// state differs from the one last applied: asked every second, it re-arms
+// only when the wake time changes. A failed call is not retried until the
+// wanted state changes. Safe from any thread.
+class PowerApplier {
+ public:
+  explicit PowerApplier(PowerSystem& power) : power_(power) {}
+
+  PowerApplied Apply(const PowerState& wanted);
+  // The system's state is no longer known (after a resume, or a jump of the
+  // clock, which moves the local wake time against the system's own): the
+  // next Apply sets all of it again.
+  void Forget();
+
+ private:
+  PowerSystem& power_;
+  std::mutex mutex_;
+  PowerState applied_;
+  bool known_ = true;  // at first nothing is armed or held
+  bool told_ = false;
+};
+
+}  // namespace ormidal
