@@ -58,6 +58,9 @@ class FileSystem {
   virtual std::string ErrorText() { return {}; }
 };
 
+// The system's words as part of a sentence: no line break, no final stop.
+std::string PlainErrorText(std::string error);
+
 // Opens the file for appending and closes it, so that it exists.
 bool MakeFileExist(FileSystem& files, const std::string& path);
 
