@@ -1,4 +1,5 @@
 // The command line of ormidal-check.
+#include "history_check.h"
 #include "schedule_check.h"
 
 namespace ormidal {
@@ -6,7 +7,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "
-    "SCHEDULE_FILE\n";
+    "[--history [N] | --since TIME] SCHEDULE_FILE\n";
 
 bool ReadDays(const std::string& text, int& days) {
   if (text.empty() || text.size() > 3 ||
@@ -15,6 +16,10 @@ bool ReadDays(const std::string& text, int& days) {
   }
   days = std::stoi(text);
   return days >= 1 && days <= kCheckDaysLimit;
+}
+
+bool IsCount(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 }  // namespace
@@ -29,6 +34,8 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   CheckOptions options;
   bool json = false;
   bool nowGiven = false;
+  bool daysGiven = false;
+  HistoryQuery query;
   std::vector<std::string> paths;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -50,6 +57,21 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
       if (!hasValue || !ReadDays(args[++i], options.days)) {
         return fail("--days needs a whole number from 1 to " + std::to_string(kCheckDaysLimit));
       }
+      daysGiven = true;
+    } else if (arg == "--history") {
+      query.last = kHistoryEventsShown;
+      if (hasValue && IsCount(args[i + 1])) {
+        const std::string& count = args[++i];
+        query.last = count.size() <= 5 ? std::stoul(count) : 0;
+        if (*query.last == 0) {
+          return fail("--history takes a count from 1 to " + std::to_string(kHistoryEventsLimit));
+        }
+      }
+    } else if (arg == "--since") {
+      query.since = hasValue ? GetFileTime(args[++i]) : 0;
+      if (*query.since == 0) {
+        return fail("--since needs a date and time such as \"Dec 08,2026 07:00:00 PM\"");
+      }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return fail("unknown option \"" + arg + "\"");
     } else {
@@ -57,6 +79,17 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
     }
   }
   if (paths.size() != 1) return fail("name one schedule file");
+  if (query.last && query.since) return fail("--history and --since do not go together");
+  if (query.since && daysGiven) return fail("--since runs up to now and takes no --days");
+  if (query.last || query.since) {
+    if (!nowGiven) options.now = localNow();
+    query.schedulePath = paths[0];
+    query.options = options;
+    query.json = json;
+    std::string error;
+    const int code = RunHistoryQuery(query, files, out, error);
+    return code == 2 ? fail(error) : code;
+  }
   std::string contents;
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();

@@ -153,6 +153,8 @@ std::string JsonTime(FileTime point) { return Json(FileTimeToText(point)); }
 
 }  // namespace
 
+std::string JsonText(std::string_view text) { return Json(text); }
+
 CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options) {
   const Passes passes(options);
   CheckReport report;

@@ -74,6 +74,9 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
 std::string CheckReportText(const CheckReport& report);
 std::string CheckReportJson(const CheckReport& report);
 
+// A JSON string of schedule text: every byte outside printable ASCII as \u00XX.
+std::string JsonText(std::string_view text);
+
 // The program without its process: arguments (without the program name) in,
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.

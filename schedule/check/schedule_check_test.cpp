@@ -181,7 +181,7 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "
-      "SCHEDULE_FILE\n";
+      "[--history [N] | --since TIME] SCHEDULE_FILE\n";
   std::string out, err;
   EXPECT_EQ(run({"good.log"}, out, err), 0);
   EXPECT_EQ(out.substr(0, out.find('\n')), "From Dec 08,2026 07:00:00 PM, 7 days:");

@@ -67,6 +67,9 @@ using ReadChunk = std::function<bool(char* buffer, std::size_t size, std::size_t
 // Reads a file whole, chunk by chunk; false when a read fails.
 bool ReadAll(const ReadChunk& read, std::string& contents);
 
+// The system's words as part of a sentence: no line break, no final stop.
+std::string PlainErrorText(std::string error);
+
 // Opens the file for appending and closes it, so that it exists.
 bool MakeFileExist(FileSystem& files, const std::string& path);
 

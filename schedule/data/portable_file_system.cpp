@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -114,6 +115,15 @@ bool ReadAll(const ReadChunk& read, std::string& contents) {
 FileSystem& PortableFileSystem() {
   static Portable instance;
   return instance;
+}
+
+std::string PlainErrorText(std::string error) {
+  while (!error.empty() && (error.back() == '.' || static_cast<unsigned char>(error.back()) <= ' ')) {
+    error.pop_back();
+  }
+  std::replace(error.begin(), error.end(), '\r', ' ');
+  std::replace(error.begin(), error.end(), '\n', ' ');
+  return error;
 }
 
 bool MakeFileExist(FileSystem& files, const std::string& path) {

@@ -81,23 +81,13 @@ bool SameFields(const EntryFields& a, const EntryFields& b) {
          a.timePos == b.timePos;
 }
 
-// The system's words as part of a sentence: no line break, no final stop.
-std::string Plain(std::string error) {
-  while (!error.empty() && (error.back() == '.' || static_cast<unsigned char>(error.back()) <= ' ')) {
-    error.pop_back();
-  }
-  std::replace(error.begin(), error.end(), '\r', ' ');
-  std::replace(error.begin(), error.end(), '\n', ' ');
-  return error;
-}
-
 std::string CannotOpen(const std::string& path, std::string_view consequence) {
   return "Cannot open the scheduler file " + path + ". " + std::string(consequence);
 }
 
 std::string CannotWrite(const std::string& path, const std::string& error,
                         std::string_view consequence) {
-  const std::string why = Plain(error);
+  const std::string why = PlainErrorText(error);
   return "Cannot write the scheduler file " + path + (why.empty() ? "" : " (" + why + ")") + ". " +
          std::string(consequence);
 }

@@ -1,0 +1,277 @@
+#include "history.h"
+
+#include <array>
+#include <cstdio>
+#include <map>
+
+#include "schedule_file.h"
+
+namespace ormidal {
+namespace {
+
+enum Field : unsigned { kName = 1, kWindow = 2, kSeconds = 4, kMs = 8 };
+
+struct KindSpec {
+  HistoryKind kind;
+  const char* word;
+  const char* causeKey;  // nullptr: the event has no fixed word
+  unsigned fields;
+  const char* countKey;
+  const char* textKey;  // the text is left out when empty
+};
+
+constexpr std::array<KindSpec, 12> kKinds = {{
+    {HistoryKind::kStarted, "started", nullptr, 0, nullptr, nullptr},
+    {HistoryKind::kEnded, "ended", "why", 0, nullptr, nullptr},
+    {HistoryKind::kEnabled, "enabled", nullptr, 0, "entries", nullptr},
+    {HistoryKind::kDisabled, "disabled", "by", 0, nullptr, "why"},
+    {HistoryKind::kStartSent, "start-sent", nullptr, kName | kWindow | kSeconds | kMs, nullptr,
+     nullptr},
+    {HistoryKind::kStopSent, "stop-sent", nullptr, kName | kWindow | kMs, nullptr, nullptr},
+    {HistoryKind::kNotSent, "not-sent", "request", kName | kWindow, nullptr, "message"},
+    {HistoryKind::kMissed, "missed", "while", kName | kWindow, nullptr, nullptr},
+    {HistoryKind::kWakeArmed, "wake-armed", nullptr, kName | kWindow, nullptr, nullptr},
+    {HistoryKind::kWoken, "woken", nullptr, kName | kWindow, nullptr, nullptr},
+    {HistoryKind::kPowerUnavailable, "power-unavailable", "what", 0, nullptr, "why"},
+    {HistoryKind::kDropped, "dropped", nullptr, 0, "count", nullptr},
+}};
+
+struct CauseSpec {
+  HistoryCause cause;
+  HistoryKind kind;
+  const char* word;
+};
+
+constexpr std::array<CauseSpec, 12> kCauses = {{
+    {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
+    {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
+    {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
+    {HistoryCause::kByUser, HistoryKind::kDisabled, "user"},
+    {HistoryCause::kByEdit, HistoryKind::kDisabled, "edit"},
+    {HistoryCause::kByEngine, HistoryKind::kDisabled, "engine"},
+    {HistoryCause::kStartRequest, HistoryKind::kNotSent, "start"},
+    {HistoryCause::kStopRequest, HistoryKind::kNotSent, "stop"},
+    {HistoryCause::kAsleep, HistoryKind::kMissed, "asleep"},
+    {HistoryCause::kWhileDisabled, HistoryKind::kMissed, "disabled"},
+    {HistoryCause::kWake, HistoryKind::kPowerUnavailable, "wake"},
+    {HistoryCause::kKeepAwake, HistoryKind::kPowerUnavailable, "keep-awake"},
+}};
+
+const KindSpec& SpecOf(HistoryKind kind) {
+  for (const KindSpec& spec : kKinds) {
+    if (spec.kind == kind) return spec;
+  }
+  return kKinds[0];
+}
+
+const char* CauseWord(HistoryCause cause) {
+  for (const CauseSpec& spec : kCauses) {
+    if (spec.cause == cause) return spec.word;
+  }
+  return "";
+}
+
+std::string Escaped(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return false;  // written escaped, so this is damage
+    if (text[i] != '\\') {
+      out += text[i];
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case '\\': out += '\\'; break;
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case 'x': {
+        const int high = i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigit(text[i + 2]) : -1;
+        if (low < 0) return false;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        break;
+      }
+      default: return false;
+    }
+  }
+  return true;
+}
+
+bool ReadCount(const std::string& text, uint32_t& value) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const unsigned long long read = std::stoull(text);
+  if (read > UINT32_MAX) return false;
+  value = static_cast<uint32_t>(read);
+  return true;
+}
+
+// Only the exact text the writer makes: the time text reader is lenient.
+bool ReadTime(std::string_view text, FileTime& point) {
+  point = GetFileTime(text);
+  return point != 0 && FileTimeToText(point) == text;
+}
+
+}  // namespace
+
+HistoryEvent NewHistoryEvent(HistoryKind kind, FileTime when) {
+  HistoryEvent event;
+  event.kind = kind;
+  event.time = when - when % kTicksPerSecond;
+  event.ms = static_cast<uint32_t>(when % kTicksPerSecond / (kTicksPerSecond / 1000));
+  return event;
+}
+
+std::vector<HistoryField> HistoryFields(const HistoryEvent& e) {
+  const KindSpec& spec = SpecOf(e.kind);
+  std::vector<HistoryField> fields = {{"event", spec.word}};
+  if (spec.causeKey != nullptr) fields.push_back({spec.causeKey, CauseWord(e.cause)});
+  if (spec.fields & kName) fields.push_back({"name", e.name});
+  if (spec.fields & kWindow) fields.push_back({"window", FileTimeToText(e.window)});
+  if (spec.fields & kSeconds) fields.push_back({"seconds", std::to_string(e.seconds), true});
+  if (spec.fields & kMs) fields.push_back({"ms", std::to_string(e.ms), true});
+  if (spec.countKey != nullptr) fields.push_back({spec.countKey, std::to_string(e.count), true});
+  if (spec.textKey != nullptr && !e.text.empty()) fields.push_back({spec.textKey, e.text});
+  return fields;
+}
+
+std::string HistoryLine(const HistoryEvent& event) {
+  const std::vector<HistoryField> fields = HistoryFields(event);
+  std::string line = FileTimeToText(event.time) + "\t" + fields[0].value;
+  for (std::size_t i = 1; i < fields.size(); ++i) {
+    line += "\t" + fields[i].key + "=" + Escaped(fields[i].value);
+  }
+  return line + "\r\n";
+}
+
+std::optional<HistoryEvent> ReadHistoryLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::vector<std::string_view> parts;
+  for (std::size_t from = 0;;) {
+    const std::size_t tab = line.find('\t', from);
+    parts.push_back(line.substr(from, tab - from));
+    if (tab == std::string_view::npos) break;
+    from = tab + 1;
+  }
+  HistoryEvent e;
+  if (parts.size() < 2 || !ReadTime(parts[0], e.time)) return std::nullopt;
+  const KindSpec* spec = nullptr;
+  for (const KindSpec& s : kKinds) {
+    if (parts[1] == s.word) spec = &s;
+  }
+  if (spec == nullptr) return std::nullopt;
+  e.kind = spec->kind;
+
+  // Keys a newer scheduler adds are passed over; a key given twice is damage.
+  std::map<std::string_view, std::string> values;
+  for (std::size_t i = 2; i < parts.size(); ++i) {
+    const std::size_t equals = parts[i].find('=');
+    std::string value;
+    if (equals == 0 || equals == std::string_view::npos ||
+        !Unescape(parts[i].substr(equals + 1), value) ||
+        !values.emplace(parts[i].substr(0, equals), std::move(value)).second) {
+      return std::nullopt;
+    }
+  }
+  auto value = [&](const char* key) -> const std::string* {
+    const auto it = values.find(key);
+    return it == values.end() ? nullptr : &it->second;
+  };
+  if (spec->causeKey != nullptr) {
+    const std::string* word = value(spec->causeKey);
+    if (word == nullptr) return std::nullopt;
+    for (const CauseSpec& c : kCauses) {
+      if (c.kind == e.kind && *word == c.word) e.cause = c.cause;
+    }
+    if (e.cause == HistoryCause::kNone) return std::nullopt;
+  }
+  const std::string* name = value("name");
+  const std::string* window = value("window");
+  const std::string* seconds = value("seconds");
+  const std::string* ms = value("ms");
+  const std::string* count = spec->countKey != nullptr ? value(spec->countKey) : nullptr;
+  if (((spec->fields & kName) && name == nullptr) ||
+      ((spec->fields & kWindow) && (window == nullptr || !ReadTime(*window, e.window))) ||
+      ((spec->fields & kSeconds) && (seconds == nullptr || !ReadCount(*seconds, e.seconds))) ||
+      ((spec->fields & kMs) && (ms == nullptr || !ReadCount(*ms, e.ms))) ||
+      (spec->countKey != nullptr && (count == nullptr || !ReadCount(*count, e.count)))) {
+    return std::nullopt;
+  }
+  if (spec->fields & kName) e.name = *name;
+  if (spec->textKey != nullptr) {
+    if (const std::string* text = value(spec->textKey)) e.text = *text;
+  }
+  return e;
+}
+
+HistoryContents ReadHistory(std::string_view contents) {
+  HistoryContents history;
+  // Every line is written whole with its line end: a last line without one
+  // was cut short.
+  const bool cut = !contents.empty() && contents.back() != '\n';
+  LineReader reader(contents);
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (cut && line.data() + line.size() == contents.data() + contents.size()) {
+      ++history.damaged;
+      continue;
+    }
+    if (line.empty() || line == "\r") continue;
+    if (std::optional<HistoryEvent> event = ReadHistoryLine(line)) {
+      history.events.push_back(std::move(*event));
+    } else {
+      ++history.damaged;
+    }
+  }
+  return history;
+}
+
+std::string HistoryPathBeside(std::string_view schedulePath) {
+  const std::size_t slash = schedulePath.find_last_of("\\/");
+  if (slash == std::string_view::npos) return kHistoryFileName;
+  return std::string(schedulePath.substr(0, slash + 1)) + kHistoryFileName;
+}
+
+std::string OlderHistoryPath(std::string_view historyPath) {
+  constexpr std::string_view kLog = ".log";
+  if (historyPath.ends_with(kLog)) historyPath.remove_suffix(kLog.size());
+  return std::string(historyPath) + ".1.log";
+}
+
+}  // namespace ormidal
