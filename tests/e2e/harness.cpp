@@ -530,9 +530,13 @@ void DeleteKeyTree(HKEY root, const std::wstring& path) {
 }
 
 std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::wstring& name) {
+  fw::ScopedKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.Receive()) != ERROR_SUCCESS) {
+    return {};
+  }
   wchar_t buffer[2048] = {};
   DWORD size = sizeof(buffer) - sizeof(wchar_t);
-  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return {};
   }
   return buffer;

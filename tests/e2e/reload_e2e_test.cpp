@@ -141,6 +141,28 @@ const wchar_t kWaitSetting[] = L"RELOAD_BATCH_WAIT_SECONDS";
 std::wstring ServerKey(std::wstring_view id) { return L"CLSID\\" + std::wstring(id) + L"\\InprocServer32"; }
 std::string Id(std::size_t i) { return Narrow(std::wstring(FilterList[i])); }
 
+// The check's lines for every filter gone, and for every filter registered
+// by the product's install batch from the Bin folder reported as bin.
+std::string UninstalledLines() {
+  std::string lines;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (i == 15) lines += kProductOnly;
+    lines += "\r\n" + Id(i) +
+             (FilterList[i] == kAudioCapturerId ? " failed query value (ERROR=2)" : " failed open (ERROR=2)");
+  }
+  return lines;
+}
+std::string InstalledLines(const std::string& bin) {
+  std::string lines;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (i == 15) lines += kProductOnly;
+    lines += FilterList[i] == kAudioCapturerId
+                 ? "\r\nvirtual-audio-capturer OK"
+                 : "\r\n" + bin + (i < 15 ? "capture_filters.ax" : "lumora_filters.ax") + " OK";
+  }
+  return lines;
+}
+
 std::string TwoDigits(int v) { return std::string{char('0' + v / 10 % 10), char('0' + v % 10)}; }
 std::string Today() {
   SYSTEMTIME t{};
@@ -218,18 +240,8 @@ TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReport
   const std::wstring processor = ReadRegistryText(
       HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"ProcessorNameString");
 
-  const std::string bin = Narrow(folder) + "\\Bin\\";
-  std::string uninstalled, installed;
-  for (std::size_t i = 0; i < FilterList.size(); ++i) {
-    if (i == 15) uninstalled += kProductOnly, installed += kProductOnly;
-    if (FilterList[i] == kAudioCapturerId) {
-      uninstalled += "\r\n" + Id(i) + " failed query value (ERROR=2)";
-      installed += "\r\nvirtual-audio-capturer OK";
-    } else {
-      uninstalled += "\r\n" + Id(i) + " failed open (ERROR=2)";
-      installed += "\r\n" + bin + (i < 15 ? "capture_filters.ax" : "lumora_filters.ax") + " OK";
-    }
-  }
+  const std::string uninstalled = UninstalledLines();
+  const std::string installed = InstalledLines(Narrow(folder) + "\\Bin\\");
   const std::string facts =
       "\r\nWindows Version: 10.0 (Windows 10)\r\nProgram: Lumora\r\nVersion: 8.2.1\r\nNumber of processors: " +
       std::to_string(system.dwNumberOfProcessors) + (processor.empty() ? "" : "\r\nProcessor: " + Narrow(processor)) +
@@ -245,6 +257,35 @@ TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReport
   // The install batch left the filters where the 32-bit tool finds them.
   for (const auto id : FilterList) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ServerKey(id)));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId)));
+}
+
+TEST_F(ReloadE2E, ProductBatchesRegisterTheExactFolderOfAToolWhosePathGoesBeyondAscii) {
+  RegisterAllFilters(L"C:\\old\\stale.ax");
+  // "\u00f6" and "\u00f3" are other bytes in the console's code page than in
+  // the ANSI one; "\u0141" and "\u017a" are in neither of this prefix's.
+  const std::wstring place = L"J\u00f6rg\\\u0141\u00f3d\u017a Tools";
+  const std::wstring folder = Folder(place);
+  InstallTool(folder, true);
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit)) << "reload.exe did not end";
+  EXPECT_TRUE(run.Boxes().empty());
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+
+  std::vector<std::string> wrong;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (FilterList[i] == kAudioCapturerId) continue;
+    const std::wstring server = folder + L"\\Bin\\" + (i < 15 ? L"capture_filters.ax" : L"lumora_filters.ax");
+    const std::wstring registered = ReadRegistryText(HKEY_CLASSES_ROOT, ServerKey(FilterList[i]), L"");
+    if (registered != server) wrong.push_back(Narrow(registered, CP_UTF8) + " for " + Narrow(server, CP_UTF8));
+  }
+  EXPECT_TRUE(wrong.empty()) << wrong.size() << " filters registered wrongly, the first as " << wrong.front();
+  // The report is 8-bit text in code page 1252, "?" for what it lacks.
+  const std::string bin =
+      Narrow(folder.substr(0, folder.size() - place.size())) + "J\xf6rg\\?\xf3" "d? Tools\\Bin\\";
+  const std::string report = run.Report();
+  EXPECT_NE(report.find(kInstallHeading + InstalledLines(bin) + kInstallClosing), std::string::npos)
+      << report.substr(std::min(report.size(), report.find(kInstallHeading)), 400);
 }
 
 TEST_F(ReloadE2E, AConsoleWindowTheToolDidNotStartIsLeftOpenAndUntouched) {
