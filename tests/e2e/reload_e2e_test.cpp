@@ -352,6 +352,44 @@ TEST_F(ReloadE2E, ABatchPastTheBoundGetsTheSlowResponseMessageAndAReportThatSays
   EXPECT_TRUE(WaitFor([&] { return FileExists(folder + L"\\Bin\\done.txt"); }, 10s));
 }
 
+TEST_F(ReloadE2E, WhileABatchRunsTheToolsWindowAnswersAndASecondTimerMessageStartsNoSecondCycle) {
+  const std::wstring folder = Folder(L"Busy");
+  // Each batch notes that it ran; the install batch then waits for the
+  // test's release, or at most about a minute.
+  InstallTool(folder, false,
+              {{L"uninstall_all.bat", "@echo uninstall>> \"%~dp0ran.txt\"\r\n"},
+               {L"install_all.bat",
+                "@echo off\r\necho install>> \"%~dp0ran.txt\"\r\nset n=0\r\n:wait\r\n"
+                "if exist \"%~dp0release.txt\" goto :eof\r\nset /a n+=1\r\nif %n% geq 60 goto :eof\r\n"
+                "ping -n 2 127.0.0.1 > nul\r\ngoto wait\r\n"}});
+  struct Release {
+    std::wstring file;
+    ~Release() { WriteFileBytes(file, "go"); }
+  } release{folder + L"\\Bin\\release.txt"};
+  const std::wstring ran = folder + L"\\Bin\\ran.txt";
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(ran).find("\r\ninstall\r\n") != std::string::npos; }, 20s))
+      << "the install batch did not start";
+  const HWND window = FindProcessWindow(run.Id(), nullptr, "Reload Filters");
+  ASSERT_NE(window, nullptr);
+
+  // As a program announcing a setting to every top-level window sends it.
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+      << "the tool's window did not answer within a second while the batch ran";
+  // Sent rather than posted, so that it has been handled when the call returns.
+  EXPECT_NE(SendMessageTimeoutW(window, WM_TIMER, 1, 0, SMTO_NORMAL, 1000, &answer), 0)
+      << "a second timer message was not answered at once";
+  ASSERT_TRUE(WriteFileBytes(release.file, "go"));
+  ASSERT_TRUE(RunAll({&run}, kRunLimit));
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty());
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+  EXPECT_EQ(ReadFileBytes(ran), "uninstall\r\ninstall\r\n") << "a batch ran twice";
+  EXPECT_EQ(run.Report().find(kInstallHeading), run.Report().rfind(kInstallHeading));
+}
+
 TEST_F(ReloadE2E, WhereTheToolsFolderCannotTakeTheReportItAppearsFromLocalAppData) {
   const std::wstring folder = Folder(L"Locked");
   InstallTool(folder, false, {{L"uninstall_all.bat", kNoOpBatch}, {L"install_all.bat", kNoOpBatch}});
