@@ -1,12 +1,12 @@
 // How long the Scheduled Events list of Ormidal.exe takes to open under Wine
 // on schedule files of 200 and 10,000 lines. Run by ./run bench, not by ctest.
 //   ormidal_load_benchmark DIST_FOLDER [RUNS]
-// Nothing polls while the list opens, since polling windows of another
-// process costs the target as much as the watcher: the click is sent, so it
-// returns once the scheduler has read the file and shown the list ("shown"),
-// and a repaint forced with RDW_UPDATENOW returns once the list has drawn
-// its rows ("drawn"). Each run starts a scheduler of its own and opens the
-// list twice: first as the user meets it, then again in the same process.
+// Nothing polls while the list opens, so each figure ends where it says: the
+// click is sent, and returns once the scheduler has read the file and shown
+// the list ("shown"); a repaint forced with RDW_UPDATENOW returns once the
+// list has drawn its rows ("drawn"). Each run starts a scheduler of its own
+// and opens the list twice: first as the user meets it, then again in the
+// same process.
 #include <windows.h>
 
 #include <algorithm>
