@@ -1,13 +1,16 @@
 @echo off
 rem Registers the product's capture filters. The tools and recording programs
 rem are 32-bit, so everything goes into the 32-bit registry view. One reg
-rem import instead of one reg call per key keeps the batch well under a second.
+rem import instead of one reg call per key keeps the batch quick: three reg
+rem calls in all.
 rem
 rem The .reg file is Unicode, so that a folder of any name is registered as it
 rem is: echo in a console writes the console's code page, which is not the
-rem one reg import reads. reg export starts the file with the marks of a
-rem Unicode .reg file, which echo cannot write, and a "cmd /u" shell, whose
-rem echo writes UTF-16, appends the keys.
+rem one reg import reads an 8-bit .reg file in. reg add takes its data as
+rem Unicode, and the export of that first key starts the file with what echo
+rem cannot write (byte order mark and header); a "cmd /u" shell, whose echo
+rem writes UTF-16, appends the keys. Failures are tested with "if errorlevel":
+rem Wine's cmd runs what follows "||" whatever the result.
 setlocal
 if "%~1"=="/append" goto append
 set "bin=%~dp0"
