@@ -130,8 +130,13 @@ bool Process::AnswerBoxes() {
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) continue;
     const HWND text = GetDlgItem(box, kMessageTextId);
     if (text == nullptr) continue;  // not built yet
+    // Every box says something. Until the box's thread takes its first
+    // message after a wait of more than 5 s, Wine counts it hung and the
+    // text cannot be asked for yet.
+    const std::wstring said = WideWindowText(text);
+    if (said.empty()) continue;
     answered_.push_back(box);
-    boxes_.push_back({WideWindowText(box), WideWindowText(text)});
+    boxes_.push_back({WideWindowText(box), said});
     PressButton(box, IDOK);
   }
   if (exitCode_ != STILL_ACTIVE || Running()) return exitCode_ != STILL_ACTIVE;
