@@ -1,12 +1,33 @@
 @echo off
 rem Registers the product's capture filters. The tools and recording programs
 rem are 32-bit, so everything goes into the 32-bit registry view. One reg
-rem import instead of one reg call per key keeps the batch well under a second.
+rem import instead of one reg call per key keeps the batch quick: three reg
+rem calls in all.
+rem
+rem The .reg file is Unicode, so that a folder of any name is registered as it
+rem is: echo in a console writes the console's code page, which is not the
+rem one reg import reads an 8-bit .reg file in. reg add takes its data as
+rem Unicode, and the export of that first key starts the file with what echo
+rem cannot write (byte order mark and header); a "cmd /u" shell, whose echo
+rem writes UTF-16, appends the keys. Failures are tested with "if errorlevel":
+rem Wine's cmd runs what follows "||" whatever the result.
 setlocal
+if "%~1"=="/append" goto append
 set "bin=%~dp0"
-set "bin=%bin:\=\\%"
 set "file=%TEMP%\install_filters_%RANDOM%.reg"
-> "%file%" echo REGEDIT4
+set "first=HKCR\CLSID\{7B81AA5B-F527-4EDA-BB30-890D95F1AB51}\InprocServer32"
+reg add "%first%" /ve /d "%bin%capture_filters.ax" /reg:32 /f >nul
+if errorlevel 1 exit /b 1
+reg export "%first%" "%file%" /reg:32 /y >nul
+if errorlevel 1 exit /b 1
+cmd /d /u /c ""%~f0" /append"
+reg import "%file%" /reg:32
+set "result=%errorlevel%"
+del "%file%"
+exit /b %result%
+
+:append
+set "bin=%bin:\=\\%"
 for %%c in ({7B81AA5B-F527-4EDA-BB30-890D95F1AB51} {27EC3D38-5073-4A00-A4DE-8990EE26E778} ^
     {B5EBEDD9-67A7-4FE7-9E03-38851EEA8906} {93F704CE-C7DB-4AD3-89BB-04C76EF3F502} ^
     {CB82D7FC-B515-4112-AC57-0B76AA632CC5} {614FBDDE-69B4-4550-B0BF-295820278B17} ^
@@ -29,7 +50,4 @@ for %%c in ({82E43400-D42B-4083-9E0E-1A621B576046} {B9EDB4EB-9F92-4E78-885A-23E7
   >> "%file%" echo @="%bin%lumora_filters.ax"
   >> "%file%" echo "ThreadingModel"="Both"
 )
-reg import "%file%" /reg:32
-set "result=%errorlevel%"
-del "%file%"
-exit /b %result%
+exit /b 0

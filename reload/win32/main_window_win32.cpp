@@ -33,7 +33,12 @@ bool MainWindow::Create(HINSTANCE instance) {
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      ReloadCycle(state_, system_);
+      // The cycle dispatches messages while a batch runs: a timer message
+      // then must not start it a second time.
+      if (!cycleStarted_) {
+        cycleStarted_ = true;
+        ReloadCycle(state_, system_);
+      }
       return 0;
     case WM_CLOSE:
       system_.EndProcess(0);

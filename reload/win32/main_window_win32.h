@@ -21,6 +21,7 @@ class MainWindow : public fw::FrameWindow {
  private:
   ReloadState& state_;
   Win32ReloadSystem& system_;
+  bool cycleStarted_ = false;  // the cycle runs once
 };
 
 }  // namespace reload

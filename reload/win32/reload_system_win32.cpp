@@ -174,7 +174,29 @@ BatchStart Win32ReloadSystem::StartBatch(const std::wstring& verb, const std::ws
 
 bool Win32ReloadSystem::WaitForBatch(BatchProcess process, uint32_t milliseconds) {
   const fw::ScopedHandle handle(reinterpret_cast<HANDLE>(process));
-  return WaitForSingleObject(handle.Get(), milliseconds) == WAIT_OBJECT_0;
+  HANDLE batch = handle.Get();
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  const auto left = [deadline] {
+    const ULONGLONG now = GetTickCount64();
+    return now < deadline ? static_cast<DWORD>(deadline - now) : DWORD{0};
+  };
+  // Messages are dispatched all along: the main window is top-level, and a
+  // program that sends a message to every top-level window waits for each.
+  for (;;) {
+    const DWORD woken = MsgWaitForMultipleObjectsEx(1, &batch, left(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken != WAIT_OBJECT_0 + 1) return woken == WAIT_OBJECT_0;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // Meant for the loop that ends the program: it gets it back after the wait.
+        const bool ended = WaitForSingleObject(batch, left()) == WAIT_OBJECT_0;
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return ended;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
 }
 
 int Win32ReloadSystem::ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t style) {

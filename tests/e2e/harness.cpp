@@ -132,8 +132,13 @@ bool Process::AnswerBoxes() {
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) continue;
     const HWND text = GetDlgItem(box, kMessageTextId);
     if (text == nullptr) continue;  // not built yet
+    // Every box says something. Until the box's thread takes its first
+    // message after a wait of more than 5 s, Wine counts it hung and the
+    // text cannot be asked for yet.
+    const std::wstring said = WideWindowText(text);
+    if (said.empty()) continue;
     answered_.push_back(box);
-    boxes_.push_back({WideWindowText(box), WideWindowText(text)});
+    boxes_.push_back({WideWindowText(box), said});
     PressButton(box, IDOK);
   }
   if (exitCode_ != STILL_ACTIVE || Running()) return exitCode_ != STILL_ACTIVE;
@@ -538,9 +543,13 @@ void DeleteKeyTree(HKEY root, const std::wstring& path) {
 }
 
 std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::wstring& name) {
+  fw::ScopedKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.Receive()) != ERROR_SUCCESS) {
+    return {};
+  }
   wchar_t buffer[2048] = {};
   DWORD size = sizeof(buffer) - sizeof(wchar_t);
-  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
     return {};
   }
   return buffer;

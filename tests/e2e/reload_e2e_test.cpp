@@ -138,8 +138,40 @@ const std::wstring kAudioCategory = L"Wow6432Node\\CLSID\\{33D9A762-90C8-11d0-BD
 const std::wstring kWineVersionKey = L"Software\\Wine\\AppDefaults\\reload.exe";
 const wchar_t kWaitSetting[] = L"RELOAD_BATCH_WAIT_SECONDS";
 
+// A batch's wait for the test's release file, or at most about a minute.
+const std::string kWaitForRelease =
+    "set n=0\r\n:wait\r\nif exist \"%~dp0release.txt\" goto done\r\nset /a n+=1\r\n"
+    "if %n% geq 60 goto done\r\nping -n 2 127.0.0.1 > nul\r\ngoto wait\r\n:done\r\n";
+// Whatever happens in the test, the batch is released when the test ends.
+struct BatchRelease {
+  std::wstring file;
+  ~BatchRelease() { WriteFileBytes(file, "go"); }
+};
+
 std::wstring ServerKey(std::wstring_view id) { return L"CLSID\\" + std::wstring(id) + L"\\InprocServer32"; }
 std::string Id(std::size_t i) { return Narrow(std::wstring(FilterList[i])); }
+
+// The check's lines for every filter gone, and for every filter registered
+// by the product's install batch from the Bin folder reported as bin.
+std::string UninstalledLines() {
+  std::string lines;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (i == 15) lines += kProductOnly;
+    lines += "\r\n" + Id(i) +
+             (FilterList[i] == kAudioCapturerId ? " failed query value (ERROR=2)" : " failed open (ERROR=2)");
+  }
+  return lines;
+}
+std::string InstalledLines(const std::string& bin) {
+  std::string lines;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (i == 15) lines += kProductOnly;
+    lines += FilterList[i] == kAudioCapturerId
+                 ? "\r\nvirtual-audio-capturer OK"
+                 : "\r\n" + bin + (i < 15 ? "capture_filters.ax" : "lumora_filters.ax") + " OK";
+  }
+  return lines;
+}
 
 std::string TwoDigits(int v) { return std::string{char('0' + v / 10 % 10), char('0' + v % 10)}; }
 std::string Today() {
@@ -218,18 +250,8 @@ TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReport
   const std::wstring processor = ReadRegistryText(
       HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"ProcessorNameString");
 
-  const std::string bin = Narrow(folder) + "\\Bin\\";
-  std::string uninstalled, installed;
-  for (std::size_t i = 0; i < FilterList.size(); ++i) {
-    if (i == 15) uninstalled += kProductOnly, installed += kProductOnly;
-    if (FilterList[i] == kAudioCapturerId) {
-      uninstalled += "\r\n" + Id(i) + " failed query value (ERROR=2)";
-      installed += "\r\nvirtual-audio-capturer OK";
-    } else {
-      uninstalled += "\r\n" + Id(i) + " failed open (ERROR=2)";
-      installed += "\r\n" + bin + (i < 15 ? "capture_filters.ax" : "lumora_filters.ax") + " OK";
-    }
-  }
+  const std::string uninstalled = UninstalledLines();
+  const std::string installed = InstalledLines(Narrow(folder) + "\\Bin\\");
   const std::string facts =
       "\r\nWindows Version: 10.0 (Windows 10)\r\nProgram: Lumora\r\nVersion: 8.2.1\r\nNumber of processors: " +
       std::to_string(system.dwNumberOfProcessors) + (processor.empty() ? "" : "\r\nProcessor: " + Narrow(processor)) +
@@ -245,6 +267,35 @@ TEST_F(ReloadE2E, ProductBatchesReloadEveryFilterFromProgramFilesX86AndTheReport
   // The install batch left the filters where the 32-bit tool finds them.
   for (const auto id : FilterList) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ServerKey(id)));
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kAudioCategory + std::wstring(kAudioCapturerId)));
+}
+
+TEST_F(ReloadE2E, ProductBatchesRegisterTheExactFolderOfAToolWhosePathGoesBeyondAscii) {
+  RegisterAllFilters(L"C:\\old\\stale.ax");
+  // "\u00f6" and "\u00f3" are other bytes in the console's code page than in
+  // the ANSI one; "\u0141" and "\u017a" are in neither of this prefix's.
+  const std::wstring place = L"J\u00f6rg\\\u0141\u00f3d\u017a Tools";
+  const std::wstring folder = Folder(place);
+  InstallTool(folder, true);
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunAll({&run}, kRunLimit)) << "reload.exe did not end";
+  EXPECT_TRUE(run.Boxes().empty());
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+
+  std::vector<std::string> wrong;
+  for (std::size_t i = 0; i < FilterList.size(); ++i) {
+    if (FilterList[i] == kAudioCapturerId) continue;
+    const std::wstring server = folder + L"\\Bin\\" + (i < 15 ? L"capture_filters.ax" : L"lumora_filters.ax");
+    const std::wstring registered = ReadRegistryText(HKEY_CLASSES_ROOT, ServerKey(FilterList[i]), L"");
+    if (registered != server) wrong.push_back(Narrow(registered, CP_UTF8) + " for " + Narrow(server, CP_UTF8));
+  }
+  EXPECT_TRUE(wrong.empty()) << wrong.size() << " filters registered wrongly, the first as " << wrong.front();
+  // The report is 8-bit text in code page 1252, "?" for what it lacks.
+  const std::string bin =
+      Narrow(folder.substr(0, folder.size() - place.size())) + "J\xf6rg\\?\xf3" "d? Tools\\Bin\\";
+  const std::string report = run.Report();
+  EXPECT_NE(report.find(kInstallHeading + InstalledLines(bin) + kInstallClosing), std::string::npos)
+      << report.substr(std::min(report.size(), report.find(kInstallHeading)), 400);
 }
 
 TEST_F(ReloadE2E, AConsoleWindowTheToolDidNotStartIsLeftOpenAndUntouched) {
@@ -274,15 +325,8 @@ TEST_F(ReloadE2E, ABatchPastTheBoundGetsTheSlowResponseMessageAndAReportThatSays
   InstallTool(folder, false,
               {{L"uninstall_all.bat", "@echo off\r\nping -n 2 127.0.0.1 > nul\r\nreg delete \"HKCR\\CLSID\\" + Id(0) +
                                           "\" /f /reg:32 > nul\r\n"},
-               {L"install_all.bat",
-                "@echo off\r\nset n=0\r\n:wait\r\nif exist \"%~dp0release.txt\" goto done\r\nset /a n+=1\r\n"
-                "if %n% geq 60 goto done\r\nping -n 2 127.0.0.1 > nul\r\ngoto wait\r\n:done\r\n"
-                "echo done > \"%~dp0done.txt\"\r\n"}});
-  // Whatever happens here, the batch is released when the test ends.
-  struct Release {
-    std::wstring file;
-    ~Release() { WriteFileBytes(file, "go"); }
-  } release{folder + L"\\Bin\\release.txt"};
+               {L"install_all.bat", "@echo off\r\n" + kWaitForRelease + "echo done > \"%~dp0done.txt\"\r\n"}});
+  const BatchRelease release{folder + L"\\Bin\\release.txt"};
   SetEnvironmentVariableW(kWaitSetting, L"5");
   ToolRun run(folder, L"w Vantor");
   ASSERT_TRUE(run.Start());
@@ -309,6 +353,41 @@ TEST_F(ReloadE2E, ABatchPastTheBoundGetsTheSlowResponseMessageAndAReportThatSays
   EXPECT_FALSE(FileExists(folder + L"\\Bin\\done.txt"));
   ASSERT_TRUE(WriteFileBytes(release.file, "go"));
   EXPECT_TRUE(WaitFor([&] { return FileExists(folder + L"\\Bin\\done.txt"); }, 10s));
+}
+
+TEST_F(ReloadE2E, WhileABatchRunsTheToolsWindowAnswersAndASecondTimerMessageStartsNoSecondCycle) {
+  const std::wstring folder = Folder(L"Busy");
+  // Each batch notes that it ran; the install batch then waits for the
+  // test's release, or at most about a minute.
+  InstallTool(folder, false,
+              {{L"uninstall_all.bat", "@echo uninstall>> \"%~dp0ran.txt\"\r\n"},
+               {L"install_all.bat", "@echo off\r\necho install>> \"%~dp0ran.txt\"\r\n" + kWaitForRelease}});
+  const BatchRelease release{folder + L"\\Bin\\release.txt"};
+  const std::wstring ran = folder + L"\\Bin\\ran.txt";
+  ToolRun run(folder, L"/w Lumora");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(ran).find("\r\ninstall\r\n") != std::string::npos; }, 20s))
+      << "the install batch did not start";
+  const HWND window = FindProcessWindow(run.Id(), nullptr, "Reload Filters");
+  ASSERT_NE(window, nullptr);
+
+  // As a program announcing a setting to every top-level window sends it.
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+      << "the tool's window did not answer within a second while the batch ran";
+  // Sent rather than posted, so that it has been handled when the call returns.
+  EXPECT_NE(SendMessageTimeoutW(window, WM_TIMER, 1, 0, SMTO_NORMAL, 1000, &answer), 0)
+      << "a second timer message was not answered at once";
+  ASSERT_TRUE(WriteFileBytes(release.file, "go"));
+  ASSERT_TRUE(RunAll({&run}, kRunLimit));
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty());
+  EXPECT_EQ(CloseReportViewers(1, kViewerLimit), 1);
+  EXPECT_EQ(ReadFileBytes(ran), "uninstall\r\ninstall\r\n") << "a batch ran twice";
+  const std::string report = run.Report();
+  const std::size_t check = report.find(kInstallHeading);
+  EXPECT_NE(check, std::string::npos);
+  EXPECT_EQ(report.find(kInstallHeading, check + 1), std::string::npos) << "the report holds two cycles";
 }
 
 TEST_F(ReloadE2E, WhereTheToolsFolderCannotTakeTheReportItAppearsFromLocalAppData) {

@@ -76,9 +76,12 @@ class ListRun {
   }
 
   HWND List() const { return e2e::FindProcessWindow(Pid(), "#32770", "Scheduled Events"); }
+  // The list once its rows are in: it can be found while it is still being made.
   HWND OpenList(int button) {
     e2e::Click(dialog, button);
-    return e2e::WaitProcessWindow(Pid(), "#32770", "Scheduled Events");
+    const HWND list = e2e::WaitProcessWindow(Pid(), "#32770", "Scheduled Events");
+    if (list != nullptr) e2e::Settle(list);
+    return list;
   }
   bool ListGone() const {
     return e2e::WaitFor([&] { return List() == nullptr; }, 5s);
