@@ -115,7 +115,7 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
 // line's window, moved onto today, would last 299 years.
 TEST(ScheduleCheck, AWindowThatWouldNeverEndIsNeverPredicted) {
   CheckOptions options;
-  options.now = At("Jan 10,2026 07:00:00 AM");
+  options.now = Calendar("Jan 10,2026 07:00:00 AM");
   options.days = 1;
   const std::string file =
       "b URL: u START: Dec 31,3000 11:00:00 PM END: Jan 01,2000 11:30:00 PM REPEAT: Sat PROG: p "

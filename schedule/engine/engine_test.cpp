@@ -407,7 +407,7 @@ TEST(ParseSchedules, ARepeatingLineWithAnUnreadableTimeIsNeverDue) {
 TEST(ParseSchedules, AWindowEndingBeforeItsStartOrTooLongToTellIsNeverDue) {
   CalendarRecord now = Jan(10, 23, 0, 0);
   now.dayOfWeek = 6;  // Saturday
-  const FileTime n = Point(now);
+  const FileTime n = PointOf(now);
   auto written = [](const std::string& name, const char* start, const char* end,
                     const std::string& repeat) {
     return Line(name, GetFileTime(start), GetFileTime(end), repeat);
