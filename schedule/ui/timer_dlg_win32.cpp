@@ -57,7 +57,7 @@ void TimerDlg::ShowProposed() {
 void TimerDlg::Propose(const Proposal& proposal) {
   current_ = CurrentEntry{};
   TakeProposal(proposal, context_.options, current_);
-  changePending_ = false;
+  flags_.changePending = false;
   ShowProposed();
 }
 
