@@ -11,7 +11,7 @@ namespace {
 
 enum Field : unsigned { kName = 1, kWindow = 2, kSeconds = 4, kMs = 8 };
 
-struct KindSpec {
+struct KindRow {
   HistoryKind kind;
   const char* word;
   const char* causeKey;  // nullptr: the event has no fixed word
@@ -20,7 +20,7 @@ struct KindSpec {
   const char* textKey;  // the text is left out when empty
 };
 
-constexpr std::array<KindSpec, 12> kKinds = {{
+constexpr std::array<KindRow, 12> kKinds = {{
     {HistoryKind::kStarted, "started", nullptr, 0, nullptr, nullptr},
     {HistoryKind::kEnded, "ended", "why", 0, nullptr, nullptr},
     {HistoryKind::kEnabled, "enabled", nullptr, 0, "entries", nullptr},
@@ -36,13 +36,13 @@ constexpr std::array<KindSpec, 12> kKinds = {{
     {HistoryKind::kDropped, "dropped", nullptr, 0, "count", nullptr},
 }};
 
-struct CauseSpec {
+struct CauseRow {
   HistoryCause cause;
   HistoryKind kind;
   const char* word;
 };
 
-constexpr std::array<CauseSpec, 12> kCauses = {{
+constexpr std::array<CauseRow, 12> kCauses = {{
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
@@ -57,16 +57,16 @@ constexpr std::array<CauseSpec, 12> kCauses = {{
     {HistoryCause::kKeepAwake, HistoryKind::kPowerUnavailable, "keep-awake"},
 }};
 
-const KindSpec& SpecOf(HistoryKind kind) {
-  for (const KindSpec& spec : kKinds) {
-    if (spec.kind == kind) return spec;
+const KindRow& RowOf(HistoryKind kind) {
+  for (const KindRow& row : kKinds) {
+    if (row.kind == kind) return row;
   }
   return kKinds[0];
 }
 
 const char* CauseWord(HistoryCause cause) {
-  for (const CauseSpec& spec : kCauses) {
-    if (spec.cause == cause) return spec.word;
+  for (const CauseRow& row : kCauses) {
+    if (row.cause == cause) return row.word;
   }
   return "";
 }
@@ -158,15 +158,15 @@ HistoryEvent NewHistoryEvent(HistoryKind kind, FileTime when) {
 }
 
 std::vector<HistoryField> HistoryFields(const HistoryEvent& e) {
-  const KindSpec& spec = SpecOf(e.kind);
-  std::vector<HistoryField> fields = {{"event", spec.word}};
-  if (spec.causeKey != nullptr) fields.push_back({spec.causeKey, CauseWord(e.cause)});
-  if (spec.fields & kName) fields.push_back({"name", e.name});
-  if (spec.fields & kWindow) fields.push_back({"window", FileTimeToText(e.window)});
-  if (spec.fields & kSeconds) fields.push_back({"seconds", std::to_string(e.seconds), true});
-  if (spec.fields & kMs) fields.push_back({"ms", std::to_string(e.ms), true});
-  if (spec.countKey != nullptr) fields.push_back({spec.countKey, std::to_string(e.count), true});
-  if (spec.textKey != nullptr && !e.text.empty()) fields.push_back({spec.textKey, e.text});
+  const KindRow& row = RowOf(e.kind);
+  std::vector<HistoryField> fields = {{"event", row.word}};
+  if (row.causeKey != nullptr) fields.push_back({row.causeKey, CauseWord(e.cause)});
+  if (row.fields & kName) fields.push_back({"name", e.name});
+  if (row.fields & kWindow) fields.push_back({"window", FileTimeToText(e.window)});
+  if (row.fields & kSeconds) fields.push_back({"seconds", std::to_string(e.seconds), true});
+  if (row.fields & kMs) fields.push_back({"ms", std::to_string(e.ms), true});
+  if (row.countKey != nullptr) fields.push_back({row.countKey, std::to_string(e.count), true});
+  if (row.textKey != nullptr && !e.text.empty()) fields.push_back({row.textKey, e.text});
   return fields;
 }
 
@@ -191,12 +191,12 @@ std::optional<HistoryEvent> ReadHistoryLine(std::string_view line) {
   }
   HistoryEvent e;
   if (parts.size() < 2 || !ReadTime(parts[0], e.time)) return std::nullopt;
-  const KindSpec* spec = nullptr;
-  for (const KindSpec& s : kKinds) {
-    if (parts[1] == s.word) spec = &s;
+  const KindRow* row = nullptr;
+  for (const KindRow& s : kKinds) {
+    if (parts[1] == s.word) row = &s;
   }
-  if (spec == nullptr) return std::nullopt;
-  e.kind = spec->kind;
+  if (row == nullptr) return std::nullopt;
+  e.kind = row->kind;
 
   // Keys a newer scheduler adds are passed over; a key given twice is damage.
   std::map<std::string_view, std::string> values;
@@ -213,10 +213,10 @@ std::optional<HistoryEvent> ReadHistoryLine(std::string_view line) {
     const auto it = values.find(key);
     return it == values.end() ? nullptr : &it->second;
   };
-  if (spec->causeKey != nullptr) {
-    const std::string* word = value(spec->causeKey);
+  if (row->causeKey != nullptr) {
+    const std::string* word = value(row->causeKey);
     if (word == nullptr) return std::nullopt;
-    for (const CauseSpec& c : kCauses) {
+    for (const CauseRow& c : kCauses) {
       if (c.kind == e.kind && *word == c.word) e.cause = c.cause;
     }
     if (e.cause == HistoryCause::kNone) return std::nullopt;
@@ -225,17 +225,17 @@ std::optional<HistoryEvent> ReadHistoryLine(std::string_view line) {
   const std::string* window = value("window");
   const std::string* seconds = value("seconds");
   const std::string* ms = value("ms");
-  const std::string* count = spec->countKey != nullptr ? value(spec->countKey) : nullptr;
-  if (((spec->fields & kName) && name == nullptr) ||
-      ((spec->fields & kWindow) && (window == nullptr || !ReadTime(*window, e.window))) ||
-      ((spec->fields & kSeconds) && (seconds == nullptr || !ReadCount(*seconds, e.seconds))) ||
-      ((spec->fields & kMs) && (ms == nullptr || !ReadCount(*ms, e.ms))) ||
-      (spec->countKey != nullptr && (count == nullptr || !ReadCount(*count, e.count)))) {
+  const std::string* count = row->countKey != nullptr ? value(row->countKey) : nullptr;
+  if (((row->fields & kName) && name == nullptr) ||
+      ((row->fields & kWindow) && (window == nullptr || !ReadTime(*window, e.window))) ||
+      ((row->fields & kSeconds) && (seconds == nullptr || !ReadCount(*seconds, e.seconds))) ||
+      ((row->fields & kMs) && (ms == nullptr || !ReadCount(*ms, e.ms))) ||
+      (row->countKey != nullptr && (count == nullptr || !ReadCount(*count, e.count)))) {
     return std::nullopt;
   }
-  if (spec->fields & kName) e.name = *name;
-  if (spec->textKey != nullptr) {
-    if (const std::string* text = value(spec->textKey)) e.text = *text;
+  if (row->fields & kName) e.name = *name;
+  if (row->textKey != nullptr) {
+    if (const std::string* text = value(row->textKey)) e.text = *text;
   }
   return e;
 }
