@@ -1,7 +1,9 @@
 #include "engine.h"
 
+#include <algorithm>
 #include <new>
 #include <queue>
+#include <utility>
 #include <vector>
 
 #include "text.h"
@@ -10,7 +12,6 @@ namespace ormidal {
 namespace {
 
 constexpr char kDisabledStatus[] = "Scheduler is disabled";
-constexpr char kCannotSetUp[] = "Cannot setup the timer";
 // A stop that cannot go out holds the starts after it no longer than this.
 constexpr auto kStopFirstLimit = std::chrono::seconds(1);
 
@@ -18,6 +19,29 @@ constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
 // A pass wakes just after a whole second; which millisecond does not matter,
 // as every written time is a whole second.
 constexpr FileTime kPassDelay = kTicksPerSecond / 1000;
+// Between two passes the clock moves one second; a pass that finds it moved
+// back, or on by more than this, knows the computer slept or the clock changed.
+constexpr FileTime kClockJump = 10 * kTicksPerSecond;
+constexpr FileTime kTicksPerMs = kTicksPerSecond / 1000;
+
+FileTime Present(EngineSystem& system) {
+  FileTime now = 0;
+  RecordToFileTime(system.LocalTime(), now);
+  return now;
+}
+
+FileTime WholeSecond(FileTime time) { return time - time % kTicksPerSecond; }
+
+void CopySlots(const ActiveSlots& from, ActiveSlots& to) {
+  for (std::size_t i = 0; i < kSlotCount; ++i) to.activeSlot[i].store(from.activeSlot[i].load());
+}
+
+HistoryEvent EntryEvent(HistoryKind kind, FileTime time, const std::string& name, FileTime window) {
+  HistoryEvent event = NewHistoryEvent(kind, time);
+  event.name = name;
+  event.window = window;
+  return event;
+}
 
 void ToLowerAscii(std::string& text) {
   for (char& c : text) {
@@ -80,6 +104,11 @@ bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& e) {
 bool WindowPositionAccepted(std::string_view timePos, bool audioMode) {
   ScheduleEntry scratch;
   return ReadWindowPosition(timePos, scratch) || audioMode;
+}
+
+uint32_t WindowSeconds(const EntryValues& entry) {
+  const int64_t length = TimeDifference(entry.endTime, entry.startTime) / int64_t{kTicksPerSecond};
+  return static_cast<uint32_t>(std::clamp<int64_t>(length, 0, UINT32_MAX));
 }
 
 WindowFault WrittenWindowFault(FileTime start, FileTime end) {
@@ -183,8 +212,21 @@ void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime unt
 }
 
 Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
-               RecorderLink& recorder, const Options& options)
-    : system_(system), host_(host), files_(files), ui_(ui), recorder_(recorder), options_(options) {}
+               RecorderLink& recorder, const Options& options, EngineServices services)
+    : system_(system),
+      host_(host),
+      files_(files),
+      ui_(ui),
+      recorder_(recorder),
+      options_(options),
+      history_(services.history) {
+  if (services.power != nullptr) applier_.emplace(*services.power);
+  stoppedSince_ = Present(system_);
+}
+
+void Engine::Record(HistoryEvent event) {
+  if (history_ != nullptr) history_->Record(std::move(event));
+}
 
 bool Engine::Stopped(uint32_t generation) const {
   return flags_.stopRequested.load() != 0 || flags_.generation.load() != generation;
@@ -196,7 +238,23 @@ uint32_t Engine::StopLocked() {
   const uint32_t generation = flags_.generation.load() + 1;
   flags_.generation.store(generation);
   slots_.Clear();
+  if (running_) stoppedSince_ = Present(system_);
+  running_ = false;
   return generation;
+}
+
+void Engine::AfterStop(bool wasRunning, HistoryCause why, const std::string& text) {
+  if (applier_) {
+    std::lock_guard<std::mutex> lock(powerMutex_);
+    next_.reset();
+    armedFor_.reset();
+    applier_->Apply({});
+  }
+  if (!wasRunning) return;
+  HistoryEvent event = NewHistoryEvent(HistoryKind::kDisabled, Present(system_));
+  event.cause = why;
+  event.text = text;
+  Record(std::move(event));
 }
 
 void Engine::ShowStopped(uint32_t stoppedAt) {
@@ -206,16 +264,21 @@ void Engine::ShowStopped(uint32_t stoppedAt) {
 
 void Engine::CannotSetUp(uint32_t generation) {
   bool stopped = false;
+  bool wasRunning = false;
   uint32_t stoppedAt = 0;
   {
     std::lock_guard<std::mutex> lock(passMutex_);
     if (flags_.generation.load() == generation) {
       stopped = true;
+      wasRunning = running_;
       stoppedAt = StopLocked();
     }
   }
-  if (stopped) ShowStopped(stoppedAt);
-  ui_.PlainMessage(kCannotSetUp);
+  if (stopped) {
+    AfterStop(wasRunning, HistoryCause::kByEngine, kCannotSetUpMessage);
+    ShowStopped(stoppedAt);
+  }
+  ui_.PlainMessage(kCannotSetUpMessage);
 }
 
 void Engine::EnableScheduler(const std::string& schedulePath) {
@@ -233,6 +296,16 @@ void Engine::EnableScheduler(const std::string& schedulePath) {
   if (loaded == LoadResult::kLoaded) {
     ui_.SetStatus("Scheduler is active");
     std::shared_ptr<const std::string> shared = std::move(copy);
+    HistoryEvent enabled = NewHistoryEvent(HistoryKind::kEnabled, Present(system_));
+    ForEachPassLine(*shared, [] { return false; },
+                    [&](std::size_t, LineValues&, const Extraction& x) {
+                      enabled.count += x.kind == LineKind::kEntry;
+                    });
+    {
+      std::lock_guard<std::mutex> lock(passMutex_);
+      running_ = flags_.generation.load() == generation;
+    }
+    Record(std::move(enabled));
     if (system_.StartThread([this, generation, shared] { CheckSchedule(generation, shared); })) {
       ui_.FocusEnableButton();
       return;
@@ -243,28 +316,58 @@ void Engine::EnableScheduler(const std::string& schedulePath) {
   }
   ui_.SetStatus(kDisabledStatus);
   flags_.schedulerActive.store(0);
+  AfterStop(false, HistoryCause::kNone, {});
   ui_.FocusDisableButton();
 }
 
-void Engine::DisableScheduler() {
+void Engine::DisableScheduler(HistoryCause why) {
+  bool wasRunning = false;
   {
     std::lock_guard<std::mutex> lock(passMutex_);
+    wasRunning = running_;
     StopLocked();
   }
+  AfterStop(wasRunning, why, {});
   ui_.SetStatus(kDisabledStatus);
 }
 
+void Engine::Resumed() { resumed_.store(true); }
+
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
+  CalendarRecord last;  // the time of the pass before
+  bool first = true;
+  // Scratch for the predictions, which run outside the pass lock.
+  auto gapSlots = std::make_unique<ActiveSlots>();
+  auto nextSlots = std::make_unique<ActiveSlots>();
   while (!Stopped(generation)) {
     PassDecision pass;
     bool cannotSetUp = false;
     bool stopped = false;
     uint32_t stoppedAt = 0;
+    CalendarRecord now;
+    FileTime present = 0;
+    // What missed windows are looked for since, and the slots as they were then.
+    std::optional<CalendarRecord> gapFrom;
+    HistoryCause gapCause = HistoryCause::kAsleep;
+    bool resumed = resumed_.exchange(false);
     {
       std::lock_guard<std::mutex> lock(passMutex_);
       if (Stopped(generation)) break;
-      pass = DecidePass(*copy, system_.LocalTime(), slots_, options_.audioMode,
+      now = system_.LocalTime();
+      RecordToFileTime(now, present);
+      if (first) {
+        // Windows that came and went while the scheduler was disabled.
+        if (FileTimeToRecord(stoppedSince_, last)) gapFrom = last;
+        gapCause = HistoryCause::kWhileDisabled;
+      } else {
+        FileTime before = 0;
+        RecordToFileTime(last, before);
+        resumed = resumed || present < before || present > before + kClockJump;
+        if (resumed) gapFrom = last;
+        CopySlots(slots_, *gapSlots);
+      }
+      pass = DecidePass(*copy, now, slots_, options_.audioMode,
                         [&] { return Stopped(generation); });
       if (pass.readError) flags_.readError.store(1);
       if (pass.StopsEngine()) {
@@ -276,22 +379,135 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
         if (Stopped(generation)) break;
         const auto entry = StartSchedule(opened.values, cannotSetUp);
         if (entry == nullptr) continue;
+        // Owed from now on, so that the computer is kept awake before its Timer runs.
+        StopOwed(entry->endTime, entry->timeName);
         if (!system_.StartThread([this, generation, entry] { Timer(generation, entry); })) {
+          StopSettled(entry->endTime, entry->timeName);
           cannotSetUp = stopped = true;
           stoppedAt = StopLocked();
         }
       }
+      CopySlots(slots_, *nextSlots);
     }
     // Messages wait for the user: never while holding the pass lock.
-    if (stopped) ShowStopped(stoppedAt);
+    if (stopped) {
+      const char* why = pass.refusedPosition ? kPositionErrorMessage
+                        : pass.readError     ? kReadErrorMessage
+                                             : kCannotSetUpMessage;
+      AfterStop(true, HistoryCause::kByEngine, why);
+      ShowStopped(stoppedAt);
+    }
     if (pass.refusedPosition) host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
     if (pass.readError) {
       host_.SchedulerMessage(kReadErrorMessage, kMessageOk);
       flags_.readError.store(0);
     }
-    if (cannotSetUp) ui_.PlainMessage(kCannotSetUp);
+    if (cannotSetUp) ui_.PlainMessage(kCannotSetUpMessage);
     if (Stopped(generation)) break;
+    if (gapFrom) {
+      if (first) gapSlots->Clear();  // nothing ran while disabled
+      TellMissed(*copy, *gapFrom, present, *gapSlots, gapCause);
+    }
+    if (applier_) {
+      // The next start changes only when a window opens, or when time jumps.
+      if (first || resumed || !pass.opened.empty()) {
+        auto next = FindNextStart(*copy, now, *nextSlots);
+        std::lock_guard<std::mutex> lock(powerMutex_);
+        next_ = std::move(next);
+      }
+      ApplyPower(generation, present, resumed && !first);
+    }
+    last = now;
+    first = false;
     waiter->Wait();
+  }
+}
+
+std::optional<NextStart> Engine::FindNextStart(std::string_view copy, const CalendarRecord& now,
+                                               ActiveSlots& slots) const {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return std::nullopt;
+  const FileTime horizon = present + FileTime{kWakeHorizonDays} * kTicksPerDay;
+  std::optional<NextStart> next;
+  FollowPasses(copy, now, horizon, options_.audioMode, slots,
+               [&](FileTime second, const PassDecision& pass) {
+                 // A pass that stops the engine starts nothing.
+                 if (pass.StopsEngine()) return false;
+                 for (const OpenedLine& opened : pass.opened) {
+                   if (!next || opened.values.endTime > next->recording.end) {
+                     next = NextStart{second, {opened.values.timeName, opened.values.endTime}, true};
+                   }
+                 }
+                 return !next.has_value();
+               });
+  return next;
+}
+
+void Engine::TellMissed(std::string_view copy, const CalendarRecord& from, FileTime now,
+                        ActiveSlots& slots, HistoryCause why) {
+  if (history_ == nullptr) return;
+  FileTime start = 0;
+  if (!RecordToFileTime(from, start) || start >= now) return;
+  const FileTime horizon = FileTime{kWakeHorizonDays} * kTicksPerDay;
+  CalendarRecord since = from;
+  if (now - start > horizon) FileTimeToRecord(now - horizon, since);
+  bool firstPass = true;
+  FollowPasses(copy, since, WholeSecond(now), options_.audioMode, slots,
+               [&](FileTime, const PassDecision& pass) {
+                 // The first pass is the one that ran at from.
+                 if (!std::exchange(firstPass, false) && !pass.StopsEngine()) {
+                   for (const OpenedLine& opened : pass.opened) {
+                     if (opened.values.endTime > now) continue;  // this pass starts it
+                     HistoryEvent missed = EntryEvent(HistoryKind::kMissed, now,
+                                                      opened.values.timeName,
+                                                      opened.values.startTime);
+                     missed.cause = why;
+                     Record(std::move(missed));
+                   }
+                 }
+                 return !pass.StopsEngine();
+               });
+}
+
+void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
+  std::lock_guard<std::mutex> lock(powerMutex_);
+  // A stop has released everything, or is about to.
+  if (Stopped(generation)) return;
+  if (resumed) {
+    if (armedFor_ && now + kTicksPerSecond * 5 >= WakeTimeFor(armedFor_->start) &&
+        now <= armedFor_->recording.end) {
+      Record(EntryEvent(HistoryKind::kWoken, now, armedFor_->recording.name, armedFor_->start));
+    }
+    applier_->Forget();
+  }
+  PowerInputs inputs{now, true, next_, {}, options_.audioMode};
+  {
+    std::lock_guard<std::mutex> owed(stopsMutex_);
+    for (const auto& [end, name] : stopsOwed_) inputs.open.push_back({name, end});
+  }
+  const PowerApplied applied = applier_->Apply(PlanPower(inputs));
+  if (applied.armed) {
+    auto armed = *applied.armed == WakeResult::kFailed ? std::nullopt : next_;
+    // Armed again after a resume for the same start: nothing new to tell.
+    if (armed && (!armedFor_ || armedFor_->start != armed->start ||
+                  armedFor_->recording.name != armed->recording.name)) {
+      Record(EntryEvent(HistoryKind::kWakeArmed, now, armed->recording.name, armed->start));
+    }
+    armedFor_ = std::move(armed);
+  }
+  if (applied.notice) {
+    HistoryEvent unavailable = NewHistoryEvent(HistoryKind::kPowerUnavailable, now);
+    unavailable.cause = HistoryCause::kWake;
+    unavailable.text = *applied.notice;
+    Record(std::move(unavailable));
+    ui_.Notice(*applied.notice);
+  }
+  if (applied.held == AwakeResult::kFailed && !std::exchange(keepAwakeTold_, true)) {
+    HistoryEvent unavailable = NewHistoryEvent(HistoryKind::kPowerUnavailable, now);
+    unavailable.cause = HistoryCause::kKeepAwake;
+    unavailable.text = kKeepAwakeFailedNotice;
+    Record(std::move(unavailable));
+    ui_.Notice(kKeepAwakeFailedNotice);
   }
 }
 
@@ -317,31 +533,64 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values, b
   return entry;
 }
 
-bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) {
+bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request,
+                          FileTime due) {
   entry->task.store(request);
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
-  return system_.StartThread([this, entry, request] {
-    recorder_.ControlRecorder(entry, request);
-    if (request == kTaskStop) StopSettled(entry->endTime);
+  const bool started = system_.StartThread([this, entry, request, due] {
+    const RequestOutcome outcome = recorder_.ControlRecorder(entry, request);
+    const FileTime sent = Present(system_);
+    if (request == kTaskStop) StopSettled(entry->endTime, entry->timeName);
+    const bool tell = request == kTaskStart && outcome == RequestOutcome::kNoRecorder;
+    RecordRequest(*entry, request, outcome, due, sent, tell ? kNoRecorderMessage : "");
+    // Told after the history holds it: nobody may be there to answer.
+    if (tell) host_.SchedulerMessage(kNoRecorderMessage, kMessageOk);
   });
+  if (!started) {
+    RecordRequest(*entry, request, RequestOutcome::kNoRecorder, due, due, kCannotSetUpMessage);
+  }
+  return started;
+}
+
+void Engine::RecordRequest(const ScheduleEntry& entry, int32_t request, RequestOutcome outcome,
+                           FileTime due, FileTime sent, const std::string& told) {
+  const bool start = request == kTaskStart;
+  HistoryEvent event;
+  switch (outcome) {
+    case RequestOutcome::kNotAsked:
+      return;  // its failure is in the history already
+    case RequestOutcome::kSent:
+      event = EntryEvent(start ? HistoryKind::kStartSent : HistoryKind::kStopSent, due,
+                         entry.timeName, entry.startTime);
+      if (start) event.seconds = WindowSeconds(entry);
+      event.ms = static_cast<uint32_t>(sent > due ? (sent - due) / kTicksPerMs : 0);
+      break;
+    case RequestOutcome::kNoRecorder:
+      event = EntryEvent(HistoryKind::kNotSent, due, entry.timeName, entry.startTime);
+      event.cause = start ? HistoryCause::kStartRequest : HistoryCause::kStopRequest;
+      event.text = told;
+      break;
+  }
+  Record(std::move(event));
 }
 
 void Engine::WaitForStopsDueBy(FileTime now) {
   std::unique_lock<std::mutex> lock(stopsMutex_);
   stopsSettled_.wait_for(lock, kStopFirstLimit,
-                         [&] { return stopsOwed_.empty() || *stopsOwed_.begin() > now; });
+                         [&] { return stopsOwed_.empty() || stopsOwed_.begin()->first > now; });
 }
 
-void Engine::StopOwed(FileTime end) {
+void Engine::StopOwed(FileTime end, const std::string& name) {
   std::lock_guard<std::mutex> lock(stopsMutex_);
-  stopsOwed_.insert(end);
+  stopsOwed_.emplace(end, name);
 }
 
-void Engine::StopSettled(FileTime end) {
+void Engine::StopSettled(FileTime end, const std::string& name) {
   {
     std::lock_guard<std::mutex> lock(stopsMutex_);
-    const auto owed = stopsOwed_.find(end);
-    if (owed != stopsOwed_.end()) stopsOwed_.erase(owed);
+    const auto [first, last] = stopsOwed_.equal_range(end);
+    const auto owed = std::find_if(first, last, [&](const auto& o) { return o.second == name; });
+    if (owed != last) stopsOwed_.erase(owed);
   }
   stopsSettled_.notify_all();
 }
@@ -350,25 +599,24 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   ui_.FillFromEntry(*entry);
   bool started = false;
-  // Once started, the recording owes a stop until it is sent or will never be.
-  auto settle = [&] {
-    if (started) StopSettled(entry->endTime);
-  };
+  // From its pass on, the entry owes a stop until it is sent or will never be.
+  auto settle = [&] { StopSettled(entry->endTime, entry->timeName); };
   for (;;) {
     if (Stopped(generation) || entry->failed.load() != 0) {
       settle();
       return;
     }
-    FileTime now = 0;
-    RecordToFileTime(system_.LocalTime(), now);
+    const FileTime now = Present(system_);
     if (!started) {
       // A window that closed before this Timer could see it open is over.
-      if (now >= entry->endTime) return;
+      if (now >= entry->endTime) {
+        settle();
+        return;
+      }
       if (now >= entry->startTime) {
         WaitForStopsDueBy(now);
         started = true;
-        StopOwed(entry->endTime);
-        if (!StartRequest(entry, kTaskStart)) {
+        if (!StartRequest(entry, kTaskStart, WholeSecond(now))) {
           settle();
           CannotSetUp(generation);
           return;
@@ -376,7 +624,7 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
       }
     }
     if (started && now >= entry->endTime) {
-      if (!StartRequest(entry, kTaskStop)) {
+      if (!StartRequest(entry, kTaskStop, WholeSecond(now))) {
         settle();
         CannotSetUp(generation);
       }

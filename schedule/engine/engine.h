@@ -7,16 +7,18 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "history_writer.h"
 #include "host.h"
 #include "options.h"
+#include "power_plan.h"
 #include "repeat_rules.h"
 #include "schedule_entry.h"
 #include "schedule_file.h"
@@ -26,6 +28,8 @@ namespace ormidal {
 // What the user is shown when the engine stops itself.
 constexpr char kPositionErrorMessage[] = "Error in window position. Cannot continue";
 constexpr char kReadErrorMessage[] = "Error reading scheduler file";
+constexpr char kNoRecorderMessage[] = "No recording program is running. Recording canceled.";
+constexpr char kCannotSetUpMessage[] = "Cannot setup the timer";
 
 // The one-second wait of one thread: returns just after the next whole
 // second of the local clock.
@@ -59,14 +63,31 @@ class EngineUi {
   // A plain OK box outside the scheduler's message style. Status and boxes
   // may come from engine threads, never while the engine holds its lock.
   virtual void PlainMessage(const std::string& text) = 0;
+  // Tells the user something without waiting for an answer: the caller,
+  // often a pass or a request, goes on at once.
+  virtual void Notice(const std::string& text) = 0;
+};
+
+enum class RequestOutcome {
+  kSent,
+  kNoRecorder,  // no recording program's window: nothing was sent
+  kNotAsked,    // the entry had failed before: nothing more is sent for it
 };
 
 // Carries out one start or stop request of an entry on the request's own
-// thread, which shares the entry with its Timer.
+// thread, which shares the entry with its Timer. It shows nothing: the
+// engine tells the user once the outcome is in the history.
 class RecorderLink {
  public:
   virtual ~RecorderLink() = default;
-  virtual void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) = 0;
+  virtual RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                         int32_t request) = 0;
+};
+
+// What the engine reaches beside the recording program; either may be absent.
+struct EngineServices {
+  PowerSystem* power = nullptr;   // waking the computer and keeping it awake
+  HistoryLog* history = nullptr;  // what was sent, what failed, what was missed
 };
 
 struct EngineFlags {
@@ -84,6 +105,10 @@ bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);
 // Whether StartSchedule takes a line with this window position; a refusal
 // stops the whole engine.
 bool WindowPositionAccepted(std::string_view timePos, bool audioMode);
+
+// The length a start request tells for this entry: its end minus its start,
+// in whole seconds, within what " sec: " can carry.
+uint32_t WindowSeconds(const EntryValues& entry);
 
 // The longest window a start request can tell: its " sec: " is an unsigned
 // 32-bit number of seconds.
@@ -147,11 +172,13 @@ void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime unt
 class Engine {
  public:
   Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, EngineUi& ui,
-         RecorderLink& recorder, const Options& options);
-
-  // UI thread only.
+         RecorderLink& recorder, const Options& options, EngineServices services = {});
+  // UI thread only. why: who disabled it, for the history.
   void EnableScheduler(const std::string& schedulePath);
-  void DisableScheduler();
+  void DisableScheduler(HistoryCause why = HistoryCause::kByUser);
+  // Any thread: the computer has just resumed from sleep. The next pass sets
+  // the wake and the keep-awake hold anew and tells what was missed.
+  void Resumed();
 
   // Clear whenever the engine has stopped, whatever stopped it.
   bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
@@ -163,6 +190,9 @@ class Engine {
   // What DisableScheduler and every stop of the engine's own share; under
   // passMutex_. Returns the generation the engine stops at.
   uint32_t StopLocked();
+  // After a stop, outside the pass lock: the hold is released, the wake
+  // cancelled, and the history told why (text: the engine's own reason).
+  void AfterStop(bool wasRunning, HistoryCause why, const std::string& text);
   // Tells a stop of the engine's own in the status line, outside the lock.
   void ShowStopped(uint32_t stoppedAt);
   // A thread that could not start: the engine of that generation stops and the user is told.
@@ -172,12 +202,27 @@ class Engine {
   // made, and cannotSetUp is then set.
   std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& cannotSetUp);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
-  bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request);
+  // Hands the request due at that second to a thread of its own; false
+  // when none could be started, which the history is told.
+  bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request, FileTime due);
+  void RecordRequest(const ScheduleEntry& entry, int32_t request, RequestOutcome outcome,
+                     FileTime due, FileTime sent, const std::string& told);
   // Stops go out before starts: a start waits (bounded) until no recording
   // that ends by now still has its stop to send.
   void WaitForStopsDueBy(FileTime now);
-  void StopOwed(FileTime end);
-  void StopSettled(FileTime end);
+  void StopOwed(FileTime end, const std::string& name);
+  void StopSettled(FileTime end, const std::string& name);
+
+  // Wake and keep-awake: only where there is a power system.
+  // The pass's own view of the next start the engine will send.
+  std::optional<NextStart> FindNextStart(std::string_view copy, const CalendarRecord& now,
+                                         ActiveSlots& slots) const;
+  // The windows that opened and closed between from and now, while nothing
+  // ran to start them; the first pass at from is what already ran.
+  void TellMissed(std::string_view copy, const CalendarRecord& from, FileTime now,
+                  ActiveSlots& slots, HistoryCause why);
+  void ApplyPower(uint32_t generation, FileTime now, bool resumed);
+  void Record(HistoryEvent event);
 
   EngineSystem& system_;
   SchedulerHost& host_;
@@ -185,14 +230,24 @@ class Engine {
   EngineUi& ui_;
   RecorderLink& recorder_;
   const Options& options_;
+  HistoryLog* const history_;
+  std::optional<PowerApplier> applier_;
   EngineFlags flags_;
   ActiveSlots slots_;
   // One pass at a time; enable, disable and stops change generation and slots under it.
   std::mutex passMutex_;
-  // The ends of started recordings whose stop has not gone out yet.
+  bool running_ = false;      // a pass of the current generation runs
+  FileTime stoppedSince_ = 0;  // when it last stopped, for what was missed meanwhile
+  // The ends and names of opened windows whose stop has not gone out yet.
   std::mutex stopsMutex_;
   std::condition_variable stopsSettled_;
-  std::multiset<FileTime> stopsOwed_;
+  std::multimap<FileTime, std::string> stopsOwed_;
+  // The next start and what was applied for it, kept by the pass.
+  std::mutex powerMutex_;
+  std::optional<NextStart> next_;
+  std::optional<NextStart> armedFor_;
+  bool keepAwakeTold_ = false;
+  std::atomic<bool> resumed_{false};
 };
 
 }  // namespace ormidal

@@ -193,10 +193,12 @@ TEST_F(EngineTest, EntriesAreReleasedWhenTheirTimerAndRequestsHaveEnded) {
   struct Keeper final : RecorderLink {
     std::mutex m;
     std::vector<std::weak_ptr<ScheduleEntry>> seen;
-    void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t) override {
+    RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                   int32_t) override {
       std::lock_guard<std::mutex> lock(m);
       entry->task.store(0);
       seen.push_back(entry);
+      return RequestOutcome::kSent;
     }
   } keeper;
   Engine own(sim, host, files, ui, keeper, options);
@@ -254,13 +256,15 @@ TEST_F(EngineTest, InASecondWhereOneWindowClosesAndAnotherOpensTheStopGoesFirst)
     std::mutex m;
     std::condition_variable arrived;
     std::vector<std::string> order;
-    void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
+    RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                   int32_t request) override {
       std::unique_lock<std::mutex> lock(m);
       if (request == kTaskStop) {
         arrived.wait_for(lock, std::chrono::milliseconds(300), [&] { return order.size() > 1; });
       }
       order.push_back((request == kTaskStart ? "start " : "stop ") + entry->timeName);
       arrived.notify_all();
+      return RequestOutcome::kSent;
     }
   } slow;
   Engine own(sim, host, files, ui, slow, options);
@@ -304,7 +308,7 @@ TEST_F(EngineTest, EntriesOpeningInTheSameSecondEachSendTheirOwnLength) {
   FakeRecorderWindows windows;
   windows.open = {"Lumora"};
   LinkState link("Lumora");
-  RecorderControl control(link, windows, host, false);
+  RecorderControl control(link, windows, false);
   Engine linked(sim, host, files, ui, control, options);
   // 25 hours among them: the length, not the time of day the window ends at.
   const int64_t lengths[] = {1, 7, 59, 3600, 25 * 3600, 5400, 2, 86399};

@@ -81,6 +81,11 @@ constexpr char kWakeTimersOffOnBatteryNotice[] =
     "Panel > Power Options > Change plan settings > Change advanced power settings > Sleep > "
     "Allow wake timers > On battery: Enable.";
 
+constexpr char kKeepAwakeFailedNotice[] =
+    "The scheduler cannot keep the computer awake while it records, so the computer may fall "
+    "asleep in the middle of a recording. To prevent that: Control Panel > Power Options > "
+    "Change plan settings > Put the computer to sleep: Never.";
+
 struct WakeFacts {
   WakeResult armed = WakeResult::kArmed;
   WakeTimerPlan plan;

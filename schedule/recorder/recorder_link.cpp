@@ -7,8 +7,7 @@
 namespace ormidal {
 
 std::string StartText(const ScheduleEntry& entry) {
-  const int64_t length = TimeDifference(entry.endTime, entry.startTime) / int64_t{kTicksPerSecond};
-  const auto seconds = static_cast<uint32_t>(std::clamp<int64_t>(length, 0, UINT32_MAX));
+  const uint32_t seconds = WindowSeconds(entry);
   const std::string text = entry.timeName + kStartPositionMarker + entry.timePos +
                            kStartUrlMarker + entry.timeUrl + kStartProgramMarker +
                            entry.timeProg + kStartSecondsMarker + std::to_string(seconds);
@@ -26,27 +25,24 @@ std::string LinkState::RequestWindowName() {
   return windowName_;
 }
 
-void RecorderControl::ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
-                                      int32_t request) {
-  if (entry->failed.load() != 0) return;
+RequestOutcome RecorderControl::ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                               int32_t request) {
+  if (entry->failed.load() != 0) return RequestOutcome::kNotAsked;
   entry->task.store(0);
   const RecorderWindows::Handle window = windows_.Find(state_.RequestWindowName());
-  if (request == kTaskStart) {
-    if (window == 0) {
-      entry->failed.store(1);
-      host_.SchedulerMessage("No recording program is running. Recording canceled.", kMessageOk);
-      return;
-    }
-    const std::string text = StartText(*entry);
-    windows_.Restore(window);
-    windows_.LowerMainWindow();
-    windows_.SendStart(window, text, audioMode_);
-    return;
+  if (window == 0) {
+    // A start without its program cancels the recording, and its stop with it.
+    if (request == kTaskStart) entry->failed.store(1);
+    return RequestOutcome::kNoRecorder;
   }
-  if (window != 0) {
-    windows_.Restore(window);
+  windows_.Restore(window);
+  if (request == kTaskStart) {
+    windows_.LowerMainWindow();
+    windows_.SendStart(window, StartText(*entry), audioMode_);
+  } else {
     windows_.PostStop(window);
   }
+  return RequestOutcome::kSent;
 }
 
 bool RecordingProgramGone(const LinkState& state, RecorderWindows& windows) {

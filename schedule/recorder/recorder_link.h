@@ -57,14 +57,14 @@ class LinkState {
 // Carries out one start or stop request (the engine's ControlRecorder).
 class RecorderControl final : public RecorderLink {
  public:
-  RecorderControl(LinkState& state, RecorderWindows& windows, SchedulerHost& host, bool audioMode)
-      : state_(state), windows_(windows), host_(host), audioMode_(audioMode) {}
-  void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override;
+  RecorderControl(LinkState& state, RecorderWindows& windows, bool audioMode)
+      : state_(state), windows_(windows), audioMode_(audioMode) {}
+  RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                 int32_t request) override;
 
  private:
   LinkState& state_;
   RecorderWindows& windows_;
-  SchedulerHost& host_;
   bool audioMode_;
 };
 

@@ -36,56 +36,52 @@ TEST(StartText, CarriesTheEntryAndItsOwnLengthInSeconds) {
 
 TEST(ControlRecorder, StartRestoresLowersAndSendsInTheModesForm) {
   FakeWindows windows;
-  FakeHost host;
   windows.open = {"Lumora"};
   LinkState state("Lumora");
-  RecorderControl control(state, windows, host, false);
+  RecorderControl control(state, windows, false);
   auto entry = Entry();
   entry->task = kTaskStart;
-  control.ControlRecorder(entry, kTaskStart);
+  EXPECT_EQ(control.ControlRecorder(entry, kTaskStart), RequestOutcome::kSent);
   EXPECT_EQ(entry->task.load(), 0);
   EXPECT_EQ(windows.calls,
             (std::vector<std::string>{
                 "restore 42", "lower main",
                 "start 42 utf-16 Concert pos: 100,100,600,500 url: C:\\clips\\a.asx pro: player sec: 10"}));
-  RecorderControl audio(state, windows, host, true);
+  RecorderControl audio(state, windows, true);
   windows.calls.clear();
   audio.ControlRecorder(entry, kTaskStart);
   ASSERT_EQ(windows.calls.size(), 3u);
   EXPECT_EQ(windows.calls[2].substr(0, 16), "start 42 8-bit C");
   windows.calls.clear();
-  control.ControlRecorder(entry, kTaskStop);
+  EXPECT_EQ(control.ControlRecorder(entry, kTaskStop), RequestOutcome::kSent);
   EXPECT_EQ(windows.calls, (std::vector<std::string>{"restore 42", "stop 42"}));
-  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST(ControlRecorder, AMissingWindowCancelsTheEntryAndItsStop) {
   FakeWindows windows;
-  FakeHost host;
   LinkState state("Vantor");
-  RecorderControl control(state, windows, host, false);
+  RecorderControl control(state, windows, false);
   auto entry = Entry();
-  control.ControlRecorder(entry, kTaskStart);
+  // The engine tells the user, once the outcome is in the history.
+  EXPECT_EQ(control.ControlRecorder(entry, kTaskStart), RequestOutcome::kNoRecorder);
   EXPECT_EQ(entry->failed.load(), 1);
-  EXPECT_EQ(host.messages,
-            std::vector<std::string>{"No recording program is running. Recording canceled."});
   windows.open = {"Vantor"};
-  control.ControlRecorder(entry, kTaskStop);  // a failed entry sends nothing more
+  // A failed entry sends nothing more.
+  EXPECT_EQ(control.ControlRecorder(entry, kTaskStop), RequestOutcome::kNotAsked);
   EXPECT_TRUE(windows.calls.empty());
   auto other = Entry();
   windows.open.clear();
-  control.ControlRecorder(other, kTaskStop);  // no window at a stop: silently nothing
+  EXPECT_EQ(control.ControlRecorder(other, kTaskStop), RequestOutcome::kNoRecorder);
   EXPECT_TRUE(windows.calls.empty());
-  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(other->failed.load(), 0);
 }
 
 TEST(PresenceWatch, AnEmptyTitleIsPresentUntilARequestNamesLumora) {
   FakeWindows windows;
-  FakeHost host;
   LinkState state("");
   EXPECT_FALSE(RecordingProgramGone(state, windows));
   EXPECT_TRUE(windows.searched.empty());
-  RecorderControl control(state, windows, host, false);
+  RecorderControl control(state, windows, false);
   control.ControlRecorder(Entry(), kTaskStop);
   EXPECT_EQ(state.WindowName(), "Lumora");
   EXPECT_TRUE(RecordingProgramGone(state, windows));

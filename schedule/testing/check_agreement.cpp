@@ -136,10 +136,12 @@ std::string Describe(const Sent& s) {
 class SentRecorder final : public RecorderLink {
  public:
   explicit SentRecorder(SimulatedSystem& sim) : sim_(sim) {}
-  void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
+  RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                 int32_t request) override {
     entry->task.store(0);
     std::lock_guard<std::mutex> lock(mutex_);
     sent.push_back({sim_.Now(), request, entry->timeName, entry->startTime, entry->endTime});
+    return RequestOutcome::kSent;
   }
   std::vector<Sent> sent;
 

@@ -32,6 +32,14 @@ class RecordingUi final : public EngineUi {
     std::lock_guard<std::mutex> lock(mutex_);
     filled.push_back(entry.timeName);
   }
+  void Notice(const std::string& text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    notices.push_back(text);
+  }
+  std::vector<std::string> Notices() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return notices;
+  }
   void PlainMessage(const std::string& text) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -60,6 +68,7 @@ class RecordingUi final : public EngineUi {
   std::string status;
   std::vector<std::string> filled;
   std::vector<std::string> plain;
+  std::vector<std::string> notices;
 };
 
 struct Request {
@@ -73,15 +82,17 @@ struct Request {
 class RecordingRecorder final : public RecorderLink {
  public:
   explicit RecordingRecorder(SimulatedSystem& sim) : sim_(sim) {}
-  void ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry, int32_t request) override {
-    if (entry->failed.load() != 0) return;
+  RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
+                                 int32_t request) override {
+    if (entry->failed.load() != 0) return RequestOutcome::kNotAsked;
     entry->task.store(0);
-    if (request == kTaskStart && !programRunning) {
-      entry->failed.store(1);
-      return;
+    if (!programRunning) {
+      if (request == kTaskStart) entry->failed.store(1);
+      return RequestOutcome::kNoRecorder;
     }
     std::lock_guard<std::mutex> lock(mutex_);
     requests.push_back({entry->timeName, request, sim_.Now(), entry->timePos, entry->timeProg});
+    return RequestOutcome::kSent;
   }
   std::vector<Request> Requests() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -21,8 +21,9 @@ class FakeSchedulerSwitch final : public SchedulerSwitch {
     stopRequested = false;
     active = !loadFails;
   }
-  void Disable() override {
+  void Disable(HistoryCause why) override {
     journal_.push_back("disable");
+    causes.push_back(why);
     stopRequested = true;
     active = false;
   }
@@ -34,6 +35,7 @@ class FakeSchedulerSwitch final : public SchedulerSwitch {
   bool stopRequested = false;
   bool counting = false;
   bool loadFails = false;
+  std::vector<HistoryCause> causes;  // of every Disable, in order
 
  private:
   std::vector<std::string>& journal_;

@@ -71,20 +71,28 @@ bool SimulatedSystem::Settle(std::chrono::milliseconds timeout) {
   return changed_.wait_for(lock, timeout, [&] { return busy_ == 0; });
 }
 
+bool SimulatedSystem::Step(FileTime by) {
+  if (!Settle()) return false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    now_ += by;
+    ++tick_;
+    busy_ += waiting_;
+    waiting_ = 0;
+  }
+  changed_.notify_all();
+  return Settle();
+}
+
 bool SimulatedSystem::Advance(int seconds) {
   for (int s = 0; s < seconds; ++s) {
-    if (!Settle()) return false;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      now_ += kTicksPerSecond;
-      ++tick_;
-      busy_ += waiting_;
-      waiting_ = 0;
-    }
-    changed_.notify_all();
-    if (!Settle()) return false;
+    if (!Step(kTicksPerSecond)) return false;
   }
   return true;
+}
+
+bool SimulatedSystem::Jump(int64_t seconds) {
+  return Step(static_cast<FileTime>(seconds * static_cast<int64_t>(kTicksPerSecond)));
 }
 
 void SimulatedSystem::RefuseThreadsFrom(int started) {

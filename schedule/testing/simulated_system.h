@@ -31,6 +31,9 @@ class SimulatedSystem final : public EngineSystem {
   bool Settle(std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Moves the clock on by whole seconds, settling after each.
   bool Advance(int seconds = 1);
+  // Moves the clock by seconds (back when negative) in one step, as a
+  // computer waking from sleep or a changed clock shows it, then settles.
+  bool Jump(int64_t seconds);
   FileTime Now();
   // Every thread start from then on fails, as when the system has no room for one.
   void RefuseThreadsFrom(int started);
@@ -39,6 +42,7 @@ class SimulatedSystem final : public EngineSystem {
 
  private:
   class SimWaiter;
+  bool Step(FileTime by);
   std::mutex mutex_;
   std::condition_variable changed_;
   FileTime now_ = 0;

@@ -20,10 +20,10 @@ ListStep EnableAndClose(ListFlags& flags, SchedulerSwitch& scheduler) {
 
 ListStep EnableAfterSave(ListFlags& flags, SchedulerSwitch& scheduler, SchedulerHost& host) {
   flags.changePending = false;
-  scheduler.Disable();
+  scheduler.Disable(HistoryCause::kByEdit);
   if (Yes(host, "Enable scheduler now?")) return EnableAndClose(flags, scheduler);
   flags.enableDeclined = true;
-  scheduler.Disable();
+  scheduler.Disable(HistoryCause::kByEdit);
   return {};
 }
 
@@ -31,7 +31,7 @@ void EnableButton(SchedulerSwitch& scheduler, SchedulerHost& host) {
   if (!scheduler.Active()) {
     scheduler.Enable();
   } else if (Yes(host, "Scheduler is currently active. Would you like to stop the scheduler now?")) {
-    scheduler.Disable();
+    scheduler.Disable(HistoryCause::kByUser);
   }
 }
 
@@ -48,7 +48,7 @@ ListStep CloseEventsList(bool listOpen, ListFlags& flags, SchedulerSwitch& sched
 
 void TakeChange(ListFlags& flags, SchedulerSwitch& scheduler) {
   flags.changePending = true;
-  scheduler.Disable();
+  scheduler.Disable(HistoryCause::kByEdit);
 }
 
 void ChangeEvent(const ScheduleList& shown, const std::vector<std::size_t>& selected,
@@ -73,7 +73,7 @@ void DeleteEvents(const ScheduleFolder& folder, const ScheduleList& shown,
   }
   // shown may be the rows that showRows replaces.
   const std::size_t listed = shown.rows.size();
-  scheduler.Disable();
+  scheduler.Disable(HistoryCause::kByEdit);
   EditOutcome deleted = DeleteEntryLines(folder, shown, selected);
   if (deleted.rows) showRows(std::move(*deleted.rows));
   if (!deleted.message.empty()) {

@@ -63,7 +63,7 @@ TEST(DialogFlows, TheListsCloseOffersToEnableOnlyAStoppedScheduler) {
   EXPECT_EQ(CloseEventsList(true, f.flags, f.scheduler, f.host), kClose);
   EXPECT_TRUE(f.Take().empty()) << "running: nothing to offer";
 
-  f.scheduler.Disable();
+  f.scheduler.Disable(HistoryCause::kByUser);
   f.Take();
   EXPECT_EQ(CloseEventsList(false, f.flags, f.scheduler, f.host), ListStep{});
   EXPECT_TRUE(f.Take().empty()) << "no list: no question";
@@ -185,7 +185,7 @@ TEST(DialogFlows, TheFirstTickEnablesUnlessStoppedAndARunningSchedulerShowsWheth
   f.scheduler.counting = true;
   EXPECT_EQ(ClockTick(false, f.scheduler).status, "Scheduler is active counting...");
 
-  f.scheduler.Disable();
+  f.scheduler.Disable(HistoryCause::kByUser);
   f.Take();
   tick = ClockTick(true, f.scheduler);
   EXPECT_FALSE(tick.enabled);

@@ -22,6 +22,15 @@ void RunOnUiThread(std::function<void()> task) {
   }
 }
 
+// The program's own name, as a box of the runtime's would carry it.
+std::string ProgramCaption() {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string caption = path;
+  caption = caption.substr(caption.find_last_of("\\/") + 1);
+  return caption.substr(0, caption.rfind('.'));
+}
+
 }  // namespace
 
 void AppEngineUi::SetStatus(const std::string& text) {
@@ -50,12 +59,15 @@ void AppEngineUi::FillFromEntry(const ScheduleEntry& entry) {
 }
 
 void AppEngineUi::PlainMessage(const std::string& text) {
-  char path[MAX_PATH + 1] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string caption = path;
-  caption = caption.substr(caption.find_last_of("\\/") + 1);
-  caption = caption.substr(0, caption.rfind('.'));
+  const std::string caption = ProgramCaption();
   fw::ui::Send([&] { MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK); });
+}
+
+void AppEngineUi::Notice(const std::string& text) {
+  // Not task-modal: the dialog stays usable while the notice waits to be read.
+  fw::ui::Post([text, caption = ProgramCaption()] {
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+  });
 }
 
 }  // namespace ormidal

@@ -19,6 +19,7 @@ class AppEngineUi final : public EngineUi {
   void FillFromEntry(const ScheduleEntry& entry) override;
   // Waits for the user, as a box of the caller's own would.
   void PlainMessage(const std::string& text) override;
+  void Notice(const std::string& text) override;
 
  private:
   TimerDlg* dialog_ = nullptr;  // read by the queued tasks, on the UI thread

@@ -61,7 +61,7 @@ bool Ormidal::StartApplication() {
   link_ = std::make_unique<LinkState>(options_.windowName);
   recorderWindows_ = std::make_unique<Win32RecorderWindows>(frame_->Handle(), scheduleMessage);
   recorderControl_ =
-      std::make_unique<RecorderControl>(*link_, *recorderWindows_, host_, options_.audioMode);
+      std::make_unique<RecorderControl>(*link_, *recorderWindows_, options_.audioMode);
   engineUi_ = std::make_unique<AppEngineUi>();
   engine_ = std::make_unique<Engine>(engineSystem_, host_, files_, *engineUi_, *recorderControl_,
                                      options_);

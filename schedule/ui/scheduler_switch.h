@@ -11,7 +11,8 @@ class SchedulerSwitch {
  public:
   virtual ~SchedulerSwitch() = default;
   virtual void Enable() = 0;   // EnableScheduler on the schedule file
-  virtual void Disable() = 0;  // DisableScheduler
+  // DisableScheduler; why: by the user, or by an edit of the schedule.
+  virtual void Disable(HistoryCause why) = 0;
   virtual bool Active() const = 0;         // schedulerActive
   virtual bool StopRequested() const = 0;  // stopRequested
   // Some entry's window is open now.
@@ -24,7 +25,7 @@ class EngineSwitch final : public SchedulerSwitch {
   EngineSwitch(Engine& engine, std::string schedulePath)
       : engine_(engine), schedulePath_(std::move(schedulePath)) {}
   void Enable() override;
-  void Disable() override;
+  void Disable(HistoryCause why) override;
   bool Active() const override;
   bool StopRequested() const override;
   bool Counting() const override;

@@ -221,7 +221,7 @@ void TimerDlg::OnCommand(int id, int code, HWND) {
       ormidal::EnableButton(context_.scheduler, context_.host);
       return;
     case IDC_DISABLE:
-      context_.scheduler.Disable();
+      context_.scheduler.Disable(HistoryCause::kByUser);
       return;
     case IDC_VIEW_SCHEDULER:
       ViewEventsList();
