@@ -11,6 +11,7 @@
 #include "calendar.h"
 #include "engine_test_support.h"
 #include "recorder_link.h"
+#include "recording_power.h"
 
 namespace ormidal {
 namespace {
@@ -435,6 +436,201 @@ TEST(ParseSchedules, AWindowEndingBeforeItsStartOrTooLongToTellIsNeverDue) {
   EXPECT_FALSE(WindowOpen(back, now));
   EXPECT_EQ(back.dayOfWeek, 1);
   EXPECT_LE(back.endTime, back.startTime);  // moved, and still not after its start
+}
+
+
+// An engine with a power system and a history, as the scheduler runs it.
+struct Rig {
+  explicit Rig(const CalendarRecord& start, bool withPower = true)
+      : sim(start), engine(sim, host, files, ui, recorder, options,
+                           {withPower ? &power : nullptr, &history}) {}
+  ~Rig() {
+    engine.DisableScheduler();
+    EXPECT_TRUE(sim.Advance(1));
+    EXPECT_EQ(sim.ThreadsRunning(), 0);
+  }
+  void Enable(const std::string& contents) {
+    files.files[kPath] = contents;
+    engine.EnableScheduler(kPath);
+    ASSERT_TRUE(sim.Settle());
+  }
+  SimulatedSystem sim;
+  MapFiles files;
+  FakeHost host;
+  RecordingUi ui;
+  RecordingRecorder recorder{sim};
+  Options options;
+  RecordingPower power;
+  RecordingHistory history;
+  Engine engine;
+};
+
+std::string Text(const CalendarRecord& at) { return FileTimeToText(PointOf(at)); }
+
+TEST(EnginePower, TheWakeIsAMinuteBeforeTheNextStartAcrossMidnightAndTheYearEnd) {
+  auto firstWake = [](const CalendarRecord& now, const std::string& schedule) {
+    Rig rig(now);
+    rig.Enable(schedule);
+    const auto calls = rig.power.Take();
+    return calls.empty() ? std::string("none") : calls.front();
+  };
+  auto line = [](const char* name, const CalendarRecord& start, const CalendarRecord& end,
+                 const std::string& repeat = "Once") {
+    return Line(name, PointOf(start), PointOf(end), repeat);
+  };
+  // Tomorrow's window, half a minute after midnight.
+  EXPECT_EQ(firstWake(Calendar(2026, 1, 6, 12), line("Daily", Calendar(2026, 1, 5, 0, 0, 30),
+                                                     Calendar(2026, 1, 5, 1), "Daily")),
+            "arm " + Text(Calendar(2026, 1, 6, 23, 59, 30)));
+  // The Friday after Wednesday Dec 30 is in the next year.
+  EXPECT_EQ(firstWake(Calendar(2026, 12, 30, 12), line("Fri", Calendar(2026, 12, 4, 20),
+                                                       Calendar(2026, 12, 4, 21), "Fri")),
+            "arm " + Text(Calendar(2027, 1, 1, 19, 59)));
+  EXPECT_EQ(firstWake(Calendar(2026, 12, 31, 23),
+                      line("New year", Calendar(2027, 1, 1, 0, 0, 30), Calendar(2027, 1, 1, 1))),
+            "arm " + Text(Calendar(2026, 12, 31, 23, 59, 30)));
+  EXPECT_EQ(firstWake(Calendar(2026, 12, 31, 23),
+                      line("Past", Calendar(2026, 12, 1, 20), Calendar(2026, 12, 1, 21))),
+            "none");
+}
+
+TEST(EnginePower, HeldFromTheLeadToTheLastStopAndReArmedAfterEachStartAndEnable) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  Rig rig(Jan(5, 21, 59, 50));
+  const std::string a = Line("A", t0 + Seconds(70), t0 + Seconds(130));
+  rig.Enable(a + Line("B", t0 + Seconds(100), t0 + Seconds(200)));
+  EXPECT_EQ(rig.power.Take(), std::vector<std::string>{"arm Jan 05,2026 10:00:00 PM"});
+  ASSERT_TRUE(rig.sim.Advance(10));
+  EXPECT_EQ(rig.power.Take(),
+            std::vector<std::string>{"hold Recording \"A\" until 10:02:00 PM +display"});
+  ASSERT_TRUE(rig.sim.Advance(60));  // A starts: B is next, its lead already begun
+  EXPECT_EQ(rig.power.Take(),
+            (std::vector<std::string>{"hold Recording \"B\" until 10:03:10 PM +display",
+                                      "arm Jan 05,2026 10:00:30 PM"}));
+  ASSERT_TRUE(rig.sim.Advance(30));  // B starts: nothing further is due
+  EXPECT_EQ(rig.power.Take(), std::vector<std::string>{"cancel"});
+  ASSERT_TRUE(rig.sim.Advance(99));  // A has stopped, B not yet
+  EXPECT_TRUE(rig.power.Take().empty());
+  ASSERT_TRUE(rig.sim.Advance(2));
+  EXPECT_EQ(rig.power.Take(), std::vector<std::string>{"release"});
+  EXPECT_EQ(rig.recorder.Count(kTaskStop), 2);
+
+  rig.engine.DisableScheduler();
+  ASSERT_TRUE(rig.sim.Advance(5));
+  EXPECT_TRUE(rig.power.Take().empty());
+  rig.Enable(Line("C", t0 + Seconds(300), t0 + Seconds(400)));
+  EXPECT_EQ(rig.power.Take(), std::vector<std::string>{"arm Jan 05,2026 10:03:50 PM"});
+  ASSERT_TRUE(rig.sim.Advance(40));
+  EXPECT_EQ(rig.power.Take(),
+            std::vector<std::string>{"hold Recording \"C\" until 10:06:30 PM +display"});
+  rig.engine.DisableScheduler();  // mid-lead: nothing may stay held or armed
+  EXPECT_EQ(rig.power.Take(), (std::vector<std::string>{"release", "cancel"}));
+  ASSERT_TRUE(rig.sim.Advance(100));
+  EXPECT_TRUE(rig.power.Take().empty());
+  EXPECT_EQ(rig.recorder.Count(kTaskStart), 2);
+}
+
+TEST(EngineHistory, RequestsEnablesAndDisablesAreToldAfterTheyHappen) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  Rig rig(Jan(5, 21, 59, 50), false);
+  rig.Enable(Line("A", t0 + Seconds(2), t0 + Seconds(4)) + "not an entry\r\n" +
+             Line("B\tx", t0 + Seconds(3), t0 + Seconds(5)));
+  ASSERT_TRUE(rig.sim.Advance(5));
+  rig.recorder.programRunning = false;
+  ASSERT_TRUE(rig.sim.Advance(2));  // C starts at 10:00:00 PM
+  rig.Enable(Line("C", t0 + Seconds(8), t0 + Seconds(9)) + Line("D", t0 - Seconds(9), t0));
+  ASSERT_TRUE(rig.sim.Advance(3));
+  EXPECT_EQ(rig.host.Messages(), std::vector<std::string>{kNoRecorderMessage});
+  rig.engine.DisableScheduler(HistoryCause::kByEdit);
+  rig.engine.DisableScheduler();  // not running: nothing to tell
+  rig.Enable(Line("Bad", t0 - Seconds(1), t0 + Seconds(30), "Once", "600,100,100,500"));
+  const std::vector<std::string> expected = {
+      "Jan 05,2026 09:59:50 PM | enabled | entries=2",
+      "Jan 05,2026 09:59:52 PM | start-sent | name=A | window=Jan 05,2026 09:59:52 PM | "
+      "seconds=2 | ms=5",
+      "Jan 05,2026 09:59:53 PM | start-sent | name=B\\tx | window=Jan 05,2026 09:59:53 PM | "
+      "seconds=2 | ms=5",
+      "Jan 05,2026 09:59:54 PM | stop-sent | name=A | window=Jan 05,2026 09:59:52 PM | ms=5",
+      "Jan 05,2026 09:59:55 PM | stop-sent | name=B\\tx | window=Jan 05,2026 09:59:53 PM | ms=5",
+      "Jan 05,2026 09:59:57 PM | enabled | entries=2",
+      "Jan 05,2026 09:59:58 PM | not-sent | request=start | name=C | "
+      "window=Jan 05,2026 09:59:58 PM | message=No recording program is running. Recording "
+      "canceled.",
+      "Jan 05,2026 10:00:00 PM | disabled | by=edit",
+      "Jan 05,2026 10:00:00 PM | enabled | entries=1",
+      "Jan 05,2026 10:00:00 PM | disabled | by=engine | why=Error in window position. Cannot "
+      "continue"};
+  EXPECT_EQ(rig.history.Lines(), expected);
+}
+
+TEST(EngineHistory, WindowsThatCameAndWentWhileAsleepOrDisabledAreToldAndTheOpenOneStarts) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  Rig rig(Jan(5, 21, 59, 50));
+  rig.Enable(Line("Short", t0 + Seconds(100), t0 + Seconds(110)) +
+             Line("Long", t0 + Seconds(100), t0 + Seconds(4000)));
+  EXPECT_EQ(rig.power.Take(), std::vector<std::string>{"arm Jan 05,2026 10:00:30 PM"});
+  rig.engine.Resumed();
+  ASSERT_TRUE(rig.sim.Jump(200));  // woken for the start, then slept through it
+  const auto requests = rig.recorder.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].name, "Long");
+  EXPECT_EQ(requests[0].at, t0 + Seconds(200));
+  // The system's state was lost in the sleep: all of it is set again.
+  EXPECT_EQ(rig.power.Take(),
+            (std::vector<std::string>{"hold Recording \"Long\" until 11:06:30 PM +display",
+                                      "cancel"}));
+  auto lines = rig.history.Lines();
+  std::sort(lines.begin() + 2, lines.end());  // the start goes out beside the pass
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Jan 05,2026 09:59:50 PM | enabled | entries=2",
+                       "Jan 05,2026 09:59:50 PM | wake-armed | name=Long | "
+                       "window=Jan 05,2026 10:01:30 PM",
+                       "Jan 05,2026 10:03:10 PM | missed | while=asleep | name=Short | "
+                       "window=Jan 05,2026 10:01:30 PM",
+                       "Jan 05,2026 10:03:10 PM | start-sent | name=Long | "
+                       "window=Jan 05,2026 10:01:30 PM | seconds=3900 | ms=5",
+                       "Jan 05,2026 10:03:10 PM | woken | name=Long | "
+                       "window=Jan 05,2026 10:01:30 PM"}));
+
+  rig.engine.DisableScheduler();
+  rig.Enable(Line("Gone", t0 + Seconds(210), t0 + Seconds(220)) +
+             Line("Open", t0 + Seconds(210), t0 + Seconds(300)));
+  ASSERT_TRUE(rig.sim.Advance(1));
+  rig.engine.DisableScheduler();
+  ASSERT_TRUE(rig.sim.Advance(30));
+  rig.Enable(Line("Gone", t0 + Seconds(210), t0 + Seconds(220)) +
+             Line("Open", t0 + Seconds(210), t0 + Seconds(300)));
+  lines = rig.history.Lines();
+  ASSERT_GE(lines.size(), 3u);
+  lines.erase(lines.begin(), lines.end() - 3);
+  std::sort(lines.begin() + 1, lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Jan 05,2026 10:03:41 PM | enabled | entries=2",
+                       "Jan 05,2026 10:03:41 PM | missed | while=disabled | name=Gone | "
+                       "window=Jan 05,2026 10:03:20 PM",
+                       "Jan 05,2026 10:03:41 PM | start-sent | name=Open | "
+                       "window=Jan 05,2026 10:03:20 PM | seconds=90 | ms=5"}));
+}
+
+TEST(EnginePower, WhatCannotWorkIsToldOnceAndNeverHoldsThePass) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  Rig rig(Jan(5, 21, 59, 50));
+  rig.power.armResult = WakeResult::kArmedNoResume;
+  rig.power.holdResult = AwakeResult::kFailed;
+  rig.Enable(Line("A", t0 + Seconds(61), t0 + Seconds(63)) +
+             Line("B", t0 + Seconds(64), t0 + Seconds(66)));
+  ASSERT_TRUE(rig.sim.Advance(20));
+  rig.engine.DisableScheduler();
+  rig.Enable(Line("A", t0 + Seconds(81), t0 + Seconds(83)) +
+             Line("B", t0 + Seconds(84), t0 + Seconds(86)));
+  ASSERT_TRUE(rig.sim.Advance(70));
+  EXPECT_EQ(rig.recorder.Count(kTaskStart), 2);
+  EXPECT_EQ(rig.recorder.Count(kTaskStop), 2);
+  EXPECT_EQ(rig.ui.Notices(),
+            (std::vector<std::string>{kNoResumeNotice, kKeepAwakeFailedNotice}));
+  int told = 0;
+  for (const auto& line : rig.history.Lines()) told += line.find("power-unavailable") != std::string::npos;
+  EXPECT_EQ(told, 2);
 }
 
 }  // namespace

@@ -111,6 +111,33 @@ class RecordingRecorder final : public RecorderLink {
   std::vector<Request> requests;
 };
 
+// Keeps every event, and gives each as its history line without the line
+// end, tabs shown as " | ".
+class RecordingHistory final : public HistoryLog {
+ public:
+  void Record(HistoryEvent event) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(std::move(event));
+  }
+  std::vector<std::string> Lines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> lines;
+    for (const HistoryEvent& event : events_) {
+      std::string line = HistoryLine(event);
+      line.resize(line.size() - 2);
+      for (std::size_t at = 0; (at = line.find('\t', at)) != std::string::npos;) {
+        line.replace(at, 1, " | ");
+      }
+      lines.push_back(std::move(line));
+    }
+    return lines;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<HistoryEvent> events_;
+};
+
 // The titles in open are present, and every operation on them is recorded
 // in order.
 class FakeRecorderWindows final : public RecorderWindows {
