@@ -85,6 +85,7 @@ TEST(DialogFlows, EnableStartsAStoppedSchedulerAndAsksBeforeStoppingARunningOne)
   EXPECT_EQ(f.Take(), (Journal{question, "disable"}));
   EnableButton(f.scheduler, f.host);
   EXPECT_EQ(f.Take(), (Journal{"enable"}));
+  EXPECT_EQ(f.scheduler.causes, std::vector<HistoryCause>{HistoryCause::kByUser});
 }
 
 // The dialog that owns the list, as far as Change and Delete see it.
@@ -143,6 +144,8 @@ TEST(DialogFlows, DeleteAsksWithTheCountThenDisablesShowsTheRowsAndTellsOfTheSto
   EXPECT_EQ(f.Take(), (Journal{"Remove 1 scheduled items ?", "disable", "show 0 rows"}));
   list.Delete(f, owner, {0});
   EXPECT_TRUE(f.Take().empty());
+  // The history tells an edit's stop from the user's own.
+  EXPECT_EQ(f.scheduler.causes, std::vector<HistoryCause>(2, HistoryCause::kByEdit));
 }
 
 TEST(DialogFlows, ADeleteThatCannotWriteTellsWhyInsteadOfTheStop) {
