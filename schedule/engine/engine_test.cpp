@@ -29,10 +29,14 @@ std::string Line(const std::string& name, FileTime start, FileTime end,
          "\r\n";
 }
 
-class EngineTest : public ::testing::Test {
- protected:
+// An engine and its fakes; with a power system and a history it runs as the
+// scheduler runs it.
+struct Rig {
+  explicit Rig(const CalendarRecord& start, bool withPower = true, bool withHistory = true)
+      : sim(start), engine(sim, host, files, ui, recorder, options,
+                           {withPower ? &power : nullptr, withHistory ? &history : nullptr}) {}
   // Every engine thread has seen the engine stop before the fakes go away.
-  void TearDown() override {
+  ~Rig() {
     engine.DisableScheduler();
     EXPECT_TRUE(sim.Advance(1));
     EXPECT_EQ(sim.ThreadsRunning(), 0);
@@ -42,15 +46,21 @@ class EngineTest : public ::testing::Test {
     engine.EnableScheduler(kPath);
     ASSERT_TRUE(sim.Settle());
   }
-
-  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
-  SimulatedSystem sim{Jan(5, 21, 59, 50)};
+  SimulatedSystem sim;
   MapFiles files;
   FakeHost host;
   RecordingUi ui;
   RecordingRecorder recorder{sim};
   Options options;
-  Engine engine{sim, host, files, ui, recorder, options};
+  RecordingPower power;
+  RecordingHistory history;
+  Engine engine;
+};
+
+class EngineTest : public ::testing::Test, protected Rig {
+ protected:
+  EngineTest() : Rig(Jan(5, 21, 59, 50), false, false) {}
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
 };
 
 TEST_F(EngineTest, StartAndStopGoOutOnTheSecondsTheHalfOpenWindowOpensAndCloses) {
@@ -438,32 +448,6 @@ TEST(ParseSchedules, AWindowEndingBeforeItsStartOrTooLongToTellIsNeverDue) {
   EXPECT_LE(back.endTime, back.startTime);  // moved, and still not after its start
 }
 
-
-// An engine with a power system and a history, as the scheduler runs it.
-struct Rig {
-  explicit Rig(const CalendarRecord& start, bool withPower = true)
-      : sim(start), engine(sim, host, files, ui, recorder, options,
-                           {withPower ? &power : nullptr, &history}) {}
-  ~Rig() {
-    engine.DisableScheduler();
-    EXPECT_TRUE(sim.Advance(1));
-    EXPECT_EQ(sim.ThreadsRunning(), 0);
-  }
-  void Enable(const std::string& contents) {
-    files.files[kPath] = contents;
-    engine.EnableScheduler(kPath);
-    ASSERT_TRUE(sim.Settle());
-  }
-  SimulatedSystem sim;
-  MapFiles files;
-  FakeHost host;
-  RecordingUi ui;
-  RecordingRecorder recorder{sim};
-  Options options;
-  RecordingPower power;
-  RecordingHistory history;
-  Engine engine;
-};
 
 std::string Text(const CalendarRecord& at) { return FileTimeToText(PointOf(at)); }
 
