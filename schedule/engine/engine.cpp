@@ -488,9 +488,11 @@ void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
   const PowerApplied applied = applier_->Apply(PlanPower(inputs));
   if (applied.armed) {
     auto armed = *applied.armed == WakeResult::kFailed ? std::nullopt : next_;
-    // Armed again after a resume for the same start: nothing new to tell.
-    if (armed && (!armedFor_ || armedFor_->start != armed->start ||
-                  armedFor_->recording.name != armed->recording.name)) {
+    // Armed again after a resume for the same start, or for one whose lead
+    // has begun (the timer goes off at once): nothing to tell.
+    if (armed && WakeTimeFor(armed->start) > now &&
+        (!armedFor_ || armedFor_->start != armed->start ||
+         armedFor_->recording.name != armed->recording.name)) {
       Record(EntryEvent(HistoryKind::kWakeArmed, now, armed->recording.name, armed->start));
     }
     armedFor_ = std::move(armed);
