@@ -53,7 +53,7 @@ enum class ProblemKind {
   kWindowPosition,  // stops the scheduler when its window opens
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
-  kWakeTimersOff,   // the power plan lets no wake timer wake the computer for a start
+  kWakeTimersOff,   // the power plan keeps wake timers from waking the computer, at times
 };
 
 struct Problem {
@@ -72,7 +72,7 @@ struct CheckReport {
   bool audioMode = false;
   WakeTimerPlan wakeTimers;
   std::vector<CheckedLine> lines;     // the entry lines the scheduler reads
-  std::vector<Problem> problems;      // by line
+  std::vector<Problem> problems;      // by line, the power plan's last
   std::optional<FileTime> stopped;    // when the scheduler stops itself
   std::vector<std::string> messages;  // what it shows the user then, or as it is enabled
 };
