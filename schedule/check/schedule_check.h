@@ -53,7 +53,7 @@ enum class ProblemKind {
   kWindowPosition,  // stops the scheduler when its window opens
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
-  kWakeTimersOff,   // the power plan keeps wake timers from waking the computer, at times
+  kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
 };
 
 struct Problem {
