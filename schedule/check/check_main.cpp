@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   std::string out;
   std::string err;
   const int code =
-      ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow, out, err);
+      ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow,
+                               ormidal::ActiveWakeTimerPlan, out, err);
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fwrite(err.data(), 1, err.size(), stderr);
   return code;

@@ -25,7 +25,8 @@ bool IsCount(const std::string& text) {
 }  // namespace
 
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
-                    const std::function<CalendarRecord()>& localNow, std::string& out,
+                    const std::function<CalendarRecord()>& localNow,
+                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
                     std::string& err) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
@@ -93,6 +94,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   std::string contents;
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
+  options.wakeTimers = wakeTimerPlan();
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

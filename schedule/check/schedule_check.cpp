@@ -7,6 +7,7 @@
 #include <map>
 
 #include "engine.h"
+#include "power_plan.h"
 #include "schedule_edit.h"
 
 namespace ormidal {
@@ -121,10 +122,10 @@ std::string SecondsText(FileTime ticks) {
 }
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
-constexpr std::array<const char*, 8> kKindNames = {
-    "too-short",       "not-an-entry",    "never-starts", "read-error",
-    "past-200th-line", "window-position", "same-name",    "overlap"};
-static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kOverlap) + 1);
+constexpr std::array<const char*, 9> kKindNames = {
+    "too-short",       "not-an-entry", "never-starts", "read-error",     "past-200th-line",
+    "window-position", "same-name",    "overlap",      "wake-timers-off"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kWakeTimersOff) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
@@ -151,6 +152,24 @@ std::string Json(std::string_view text) {
 
 std::string JsonTime(FileTime point) { return Json(FileTimeToText(point)); }
 
+// The scheduler's own notice for this plan, once a start lies ahead to wake for.
+void AddWakeTimersOff(CheckReport& report) {
+  bool wakes = false;
+  for (const CheckedLine& line : report.lines) {
+    for (const PredictedStart& s : line.starts) wakes = wakes || s.wake.has_value();
+  }
+  const std::optional<std::string> notice =
+      WakeNoticeText({WakeResult::kArmed, report.wakeTimers, wakes});
+  if (notice) report.problems.push_back({ProblemKind::kWakeTimersOff, 0, 0, 0, 0, *notice});
+}
+
+std::string JsonWakeTimersOff(const WakeTimerPlan& plan) {
+  const bool ac = plan.onAc == WakeTimerSetting::kDisabled;
+  const bool battery = plan.onBattery == WakeTimerSetting::kDisabled;
+  return std::string(", \"off\": [") + (ac ? "\"ac\"" : "") + (ac && battery ? ", " : "") +
+         (battery ? "\"battery\"" : "") + "]";
+}
+
 }  // namespace
 
 std::string JsonText(std::string_view text) { return Json(text); }
@@ -162,6 +181,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   report.until = passes.Until();
   report.days = options.days;
   report.audioMode = options.audioMode;
+  report.wakeTimers = options.wakeTimers;
   if (TooShortToSchedule(contents)) {
     report.messages.push_back(kNoRecordingsMessage);
     report.problems.push_back({ProblemKind::kTooShort, 0, 0, 0, 0,
@@ -212,8 +232,11 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
                    return false;
                  }
                  for (const OpenedLine& opened : pass.opened) {
+                   // The first pass is the enable: nothing to wake for then.
+                   std::optional<FileTime> wake;
+                   if (second > passes.First()) wake = WakeTimeFor(second);
                    starts[opened.line].push_back(
-                       {second, opened.values.startTime, opened.values.endTime});
+                       {second, opened.values.startTime, opened.values.endTime, wake});
                  }
                  return true;
                });
@@ -249,6 +272,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   AddOverlaps(report, report.problems);
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
+  AddWakeTimersOff(report);
   return report;
 }
 
@@ -261,13 +285,16 @@ std::string CheckReportText(const CheckReport& r) {
     for (const PredictedStart& s : line.starts) {
       out += "  " + FileTimeToText(s.start) + " to " + FileTimeToText(s.end) + ", " +
              SecondsText(s.end - s.start);
-      out += s.request != s.start ? ", already open: starts at once\n" : "\n";
+      if (s.request != s.start) out += ", already open: starts at once";
+      if (s.wake) out += ", wake " + FileTimeToText(*s.wake);
+      out += "\n";
     }
   }
   out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
   for (const Problem& p : r.problems) {
-    out += (p.line == 0 ? std::string("file") : "line " + std::to_string(p.line)) + ": " +
-           p.reason + "\n";
+    std::string where = p.line == 0 ? "file" : "line " + std::to_string(p.line);
+    if (p.kind == ProblemKind::kWakeTimersOff) where = "power plan";
+    out += where + ": " + p.reason + "\n";
   }
   return out;
 }
@@ -286,7 +313,8 @@ std::string CheckReportJson(const CheckReport& r) {
       const PredictedStart& s = line.starts[k];
       out += std::string(k ? "," : "") + "\n      {\"request\": " + JsonTime(s.request) +
              ", \"start\": " + JsonTime(s.start) + ", \"end\": " + JsonTime(s.end) +
-             ", \"seconds\": " + std::to_string((s.end - s.start) / kTicksPerSecond) + "}";
+             ", \"seconds\": " + std::to_string((s.end - s.start) / kTicksPerSecond) +
+             ", \"wake\": " + (s.wake ? JsonTime(*s.wake) : "null") + "}";
     }
     out += line.starts.empty() ? "]}" : "\n    ]}";
   }
@@ -298,6 +326,7 @@ std::string CheckReportJson(const CheckReport& r) {
     if (p.otherLine != 0) out += ", \"other\": " + std::to_string(p.otherLine);
     if (p.kind == ProblemKind::kOverlap)
       out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
+    if (p.kind == ProblemKind::kWakeTimersOff) out += JsonWakeTimersOff(r.wakeTimers);
     out += ", \"reason\": " + Json(p.reason) + "}";
   }
   out += r.problems.empty() ? "]\n}\n" : "\n  ]\n}\n";

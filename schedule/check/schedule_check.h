@@ -1,7 +1,8 @@
 // The schedule check (ormidal-check): before the night, which recordings the
 // scheduler will start, when, and which lines it never will. It runs the
 // scheduler's own pass on the file, at every second at which a line's window
-// can open or close, so it knows no rule of its own.
+// can open or close, so it knows no rule of its own. It also tells when each
+// start would wake the computer, and when the power plan would not let it.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host.h"
+#include "power_system.h"
 #include "time_text.h"
 
 namespace ormidal {
@@ -23,6 +25,8 @@ struct CheckOptions {
   CalendarRecord now;  // the scheduler is enabled at this moment
   int days = kCheckDays;
   bool audioMode = false;  // the window position is not checked
+  // The active power plan's wake timers; unreadable claims nothing.
+  WakeTimerPlan wakeTimers;
 };
 
 // One start request as the scheduler sends it.
@@ -30,6 +34,8 @@ struct PredictedStart {
   FileTime request = 0;  // the second it goes out
   FileTime start = 0;    // the entry's window, whose length the request carries
   FileTime end = 0;      // the stop request, unless the scheduler has stopped by then
+  // When the computer is woken for it; none for a request that goes out at once.
+  std::optional<FileTime> wake;
 };
 
 struct CheckedLine {
@@ -47,6 +53,7 @@ enum class ProblemKind {
   kWindowPosition,  // stops the scheduler when its window opens
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
+  kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
 };
 
 struct Problem {
@@ -63,8 +70,9 @@ struct CheckReport {
   FileTime until = 0;
   int days = kCheckDays;
   bool audioMode = false;
+  WakeTimerPlan wakeTimers;
   std::vector<CheckedLine> lines;     // the entry lines the scheduler reads
-  std::vector<Problem> problems;      // by line
+  std::vector<Problem> problems;      // by line, the power plan's last
   std::optional<FileTime> stopped;    // when the scheduler stops itself
   std::vector<std::string> messages;  // what it shows the user then, or as it is enabled
 };
@@ -81,10 +89,13 @@ std::string JsonText(std::string_view text);
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
-                    const std::function<CalendarRecord()>& localNow, std::string& out,
+                    const std::function<CalendarRecord()>& localNow,
+                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
                     std::string& err);
 
-// The local time now; each platform's program supplies it.
+// The local time now and the active power plan's wake timers; each
+// platform's program supplies them.
 CalendarRecord LocalNow();
+WakeTimerPlan ActiveWakeTimerPlan();
 
 }  // namespace ormidal

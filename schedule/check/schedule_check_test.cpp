@@ -4,6 +4,7 @@
 
 #include "calendar.h"
 #include "fake_host.h"
+#include "power_plan.h"
 
 namespace ormidal {
 namespace {
@@ -39,16 +40,21 @@ TEST(ScheduleCheck, ShowsStartsUntilARefusedPositionStopsTheSchedulerAndEveryPro
   EXPECT_EQ(CheckReportText(RunScheduleCheck(kProblems, options)),
             "From Dec 08,2026 07:00:00 PM, 7 days:\n"
             "line 1  Evening news\n"
-            "  Dec 08,2026 08:00:00 PM to Dec 08,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
-            "  Dec 09,2026 08:00:00 PM to Dec 09,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
-            "  Dec 10,2026 08:00:00 PM to Dec 10,2026 08:30:00 PM, 00:30:00 (1800 s)\n"
+            "  Dec 08,2026 08:00:00 PM to Dec 08,2026 08:30:00 PM, 00:30:00 (1800 s), wake Dec "
+            "08,2026 07:59:00 PM\n"
+            "  Dec 09,2026 08:00:00 PM to Dec 09,2026 08:30:00 PM, 00:30:00 (1800 s), wake Dec "
+            "09,2026 07:59:00 PM\n"
+            "  Dec 10,2026 08:00:00 PM to Dec 10,2026 08:30:00 PM, 00:30:00 (1800 s), wake Dec "
+            "10,2026 07:59:00 PM\n"
             "line 2  Old concert\n  no start\n"
             "line 3  Typo\n  no start\n"
             "line 4  Backwards\n  no start\n"
             "line 6  Quiz\n  no start\n"
             "line 7  Evening news\n"
-            "  Dec 08,2026 07:45:00 PM to Dec 08,2026 08:15:00 PM, 00:30:00 (1800 s)\n"
-            "  Dec 09,2026 07:45:00 PM to Dec 09,2026 08:15:00 PM, 00:30:00 (1800 s)\n"
+            "  Dec 08,2026 07:45:00 PM to Dec 08,2026 08:15:00 PM, 00:30:00 (1800 s), wake Dec "
+            "08,2026 07:44:00 PM\n"
+            "  Dec 09,2026 07:45:00 PM to Dec 09,2026 08:15:00 PM, 00:30:00 (1800 s), wake Dec "
+            "09,2026 07:44:00 PM\n"
             "Problems:\n"
             "line 2: never starts: it runs once and its window ended at Dec 01,2026 10:00:00 PM\n"
             "line 3: never starts: its start \"Dec 32,2026 09:00:00 PM\" is not a date and time\n"
@@ -89,7 +95,8 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
   EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("  Dec 08")),
             "  Dec 08,2026 11:00:00 PM to Dec 09,2026 01:00:00 AM, 02:00:00 (7200 s), already "
             "open: starts at once\n"
-            "  Dec 09,2026 11:00:00 PM to Dec 10,2026 01:00:00 AM, 02:00:00 (7200 s)\n"
+            "  Dec 09,2026 11:00:00 PM to Dec 10,2026 01:00:00 AM, 02:00:00 (7200 s), wake Dec "
+            "09,2026 10:59:00 PM\n"
             "No problems.\n");
 
   report = RunScheduleCheck(night +
@@ -150,11 +157,13 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "  \"lines\": [\n"
       "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
-      "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800}\n"
+      "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800, \"wake\": \"Dec 08,2026 07:59:00 "
+      "PM\"}\n"
       "    ]},\n"
       "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
-      "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600}\n"
+      "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600, \"wake\": \"Dec 08,2026 08:09:00 "
+      "PM\"}\n"
       "    ]}\n"
       "  ],\n"
       "  \"problems\": [\n"
@@ -168,6 +177,64 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "}\n");
 }
 
+// The scheduler's notice, as a problem, once a start lies ahead to wake for;
+// an unreadable setting claims nothing.
+TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor) {
+  using enum WakeTimerSetting;
+  MapFiles files;
+  files.files["ahead.log"] =
+      Line("News", "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once");
+  files.files["open.log"] =
+      Line("News", "Dec 08,2026 06:30:00 PM", "Dec 08,2026 08:30:00 PM", "Once");
+  files.files["later.log"] =
+      Line("News", "Dec 20,2026 08:00:00 PM", "Dec 20,2026 08:30:00 PM", "Once");
+  const std::string both =
+      "Wake timers are turned off in the active power plan, so the computer will not wake from "
+      "sleep for scheduled recordings. To turn them on: Control Panel > Power Options > Change "
+      "plan settings > Change advanced power settings > Sleep > Allow wake timers (Plugged in "
+      "and On battery): Enable.";
+  struct Case {
+    WakeTimerPlan plan;
+    std::string problem;  // none: nothing claimed
+    std::string jsonOff;
+  };
+  const std::vector<Case> cases = {
+      {{kDisabled, kEnabled}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
+      {{kEnabled, kDisabled}, kWakeTimersOffOnBatteryNotice, "[\"battery\"]"},
+      {{kDisabled, kDisabled}, both, "[\"ac\", \"battery\"]"},
+      {{kDisabled, kUnreadable}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
+      {{kUnreadable, kUnreadable}, "", ""},
+      {{kEnabled, kEnabled}, "", ""},
+  };
+  for (const Case& c : cases) {
+    auto run = [&](const std::string& file, bool json, std::string& out) {
+      std::string err;
+      out.clear();
+      std::vector<std::string> args = {"--days", "1", file};
+      if (json) args.insert(args.begin(), "--json");
+      return RunCheckProgram(
+          args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
+          [&] { return c.plan; }, out, err);
+    };
+    const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
+    std::string out;
+    EXPECT_EQ(run("ahead.log", false, out), c.problem.empty() ? 0 : 1) << label;
+    EXPECT_EQ(out.substr(out.find("wake ")),
+              "wake Dec 08,2026 07:59:00 PM\n" +
+                  (c.problem.empty() ? "No problems.\n" : "Problems:\npower plan: " + c.problem +
+                                                             "\n"))
+        << label;
+    run("ahead.log", true, out);
+    EXPECT_EQ(out.find("\"kind\": \"wake-timers-off\", \"off\": " + c.jsonOff + ", \"reason\""),
+              c.problem.empty() ? std::string::npos : out.find("\"kind\"")) << label;
+    // Already open at the check's start, or not within its days: nothing to wake for.
+    for (const char* file : {"open.log", "later.log"}) {
+      EXPECT_EQ(run(file, false, out), 0) << label << " " << file;
+      EXPECT_EQ(out.find("wake"), std::string::npos) << label << " " << file;
+    }
+  }
+}
+
 TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
   MapFiles files;
   files.files["good.log"] =
@@ -177,7 +244,8 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
     out.clear();
     err.clear();
     return RunCheckProgram(
-        args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); }, out, err);
+        args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
+        [] { return WakeTimerPlan{}; }, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "

@@ -1,5 +1,5 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
-// and the C library's local calendar.
+// and the C library's local calendar. There is no power plan to read.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -25,5 +25,7 @@ CalendarRecord LocalNow() {
   r.milliseconds = static_cast<uint16_t>(ms);
   return r;
 }
+
+WakeTimerPlan ActiveWakeTimerPlan() { return {}; }
 
 }  // namespace ormidal
