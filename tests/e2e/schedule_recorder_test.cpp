@@ -3,6 +3,7 @@
 // history the scheduler keeps of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "harness.h"
@@ -285,6 +286,29 @@ TEST(History, OthersReadTheHistoryWhileTheSchedulerWritesIt) {
   for (const std::string& text : e2e::MessageBoxTexts(run.process.Id(), kNoticeCaption)) {
     EXPECT_NE(text.rfind(kHistoryFailure, 0), 0u) << text;
   }
+}
+
+TEST(History, AResumeFromSleepReachesTheEngine) {
+  e2e::RecordingProgram recorder("Lumora");
+  // Within a minute: the wake for it is due, as after a wake from sleep.
+  const ormidal::FileTime start = LocalNow() + Seconds(40);
+  SchedulerRun run("ormidal_history_resume", Line("Night", start, start + Seconds(60)));
+  run.Start("Lumora");
+  ASSERT_NE(run.Dialog(), nullptr);
+  const HWND main = e2e::FindProcessWindow(run.process.Id(), nullptr, "Schedule Lumora Recordings");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    return run.History().events.size() >= 3;  // started, enabled, the wake not available
+  }));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0,
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  HistoryEvent woken = Sent(HistoryKind::kWoken, "Night", start, 0);
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    const std::vector<HistoryEvent> events = Foreseeable(run.History().events);
+    return std::find(events.begin(), events.end(), woken) != events.end();
+  })) << e2e::ReadFileBytes(run.HistoryPath());
 }
 
 }  // namespace
