@@ -1,6 +1,6 @@
 // The Scheduled Events list: every entry of the schedule file as a row, with
-// Change, Delete, Open file and Open history. Its rows are only a view of the file, given
-// by whoever read or wrote it last.
+// Change, Delete, Open file and Open history. Its rows are only a view of the
+// file, given by whoever read or wrote it last.
 #pragma once
 
 #include <string>
