@@ -42,10 +42,11 @@ struct CauseRow {
   const char* word;
 };
 
-constexpr std::array<CauseRow, 12> kCauses = {{
+constexpr std::array<CauseRow, 13> kCauses = {{
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
+    {HistoryCause::kCannotOpenSchedule, HistoryKind::kEnded, "cannot-open-schedule"},
     {HistoryCause::kByUser, HistoryKind::kDisabled, "user"},
     {HistoryCause::kByEdit, HistoryKind::kDisabled, "edit"},
     {HistoryCause::kByEngine, HistoryKind::kDisabled, "engine"},

@@ -42,6 +42,7 @@ enum class HistoryCause {
   kDialogClosed,          // ended
   kRecordingProgramGone,  // ended
   kMainWindowClosed,      // ended
+  kCannotOpenSchedule,    // ended
   kByUser,                // disabled
   kByEdit,                // disabled
   kByEngine,              // disabled

@@ -66,6 +66,7 @@ std::vector<HistoryEvent> OneOfEach() {
       OfEntry(Event(HistoryKind::kWoken, t), w),
       power,
       dropped,
+      Event(HistoryKind::kEnded, t, HistoryCause::kCannotOpenSchedule),
   };
 }
 
@@ -288,6 +289,39 @@ TEST(HistoryWriter, RecordNeverWaitsForTheDiskAndCountsWhatAFullQueueDrops) {
   const HistoryContents read = ReadHistory(sink.files[path]);
   EXPECT_EQ(read.events, expected);
   EXPECT_EQ(read.damaged, 0u);
+}
+
+TEST(HistoryWriter, DrainWaitsForWhatWasRecordedButNotForAStuckDisk) {
+  const std::string path = "C:\\S\\schedule-history.log";
+  const HistoryEvent started = NewHistoryEvent(HistoryKind::kStarted, At("Dec 08,2026 08:00:00 PM"));
+  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, At("Dec 08,2026 08:00:01 PM"));
+  ended.cause = HistoryCause::kDialogClosed;
+  {
+    // A write that fails has been tried: nothing is left to wait for.
+    MemorySink refusing;
+    refusing.failingOpens = 1000;
+    HistoryWriter writer(refusing, path, nullptr);
+    writer.Record(started);
+    EXPECT_TRUE(writer.Drain(std::chrono::seconds(30)));
+  }
+  MemorySink sink;
+  std::promise<void> entered;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  bool first = true;
+  sink.onOpen = [&] {
+    if (!std::exchange(first, false)) return;
+    entered.set_value();
+    released.wait();
+  };
+  HistoryWriter writer(sink, path, nullptr);
+  writer.Record(started);
+  entered.get_future().wait();  // the writer's thread is held in the disk
+  writer.Record(ended);
+  EXPECT_FALSE(writer.Drain(std::chrono::milliseconds(50)));
+  release.set_value();
+  EXPECT_TRUE(writer.Drain(std::chrono::seconds(30)));
+  EXPECT_EQ(ReadHistory(sink.files[path]).events, (std::vector<HistoryEvent>{started, ended}));
 }
 
 }  // namespace

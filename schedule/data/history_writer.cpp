@@ -97,6 +97,14 @@ void HistoryWriter::Record(HistoryEvent event) {
   wake_.notify_one();
 }
 
+bool HistoryWriter::Drain(std::chrono::milliseconds bound) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const uint64_t asked = ++drainAsked_;
+  fresh_ = true;  // lines left waiting by a failure are tried once more
+  wake_.notify_one();
+  return drained_.wait_for(lock, bound, [&] { return drainDone_ >= asked; });
+}
+
 void HistoryWriter::TakeDropped(std::vector<HistoryEvent>& into) {
   if (dropped_ == 0) return;
   HistoryEvent dropped = NewHistoryEvent(HistoryKind::kDropped, lastDropped_);
@@ -110,6 +118,7 @@ void HistoryWriter::Run() {
     // Lines that failed wait for the next event or the end to be tried again.
     wake_.wait(lock, [&] { return fresh_ || stopping_; });
     const bool last = stopping_;
+    const uint64_t drainAsked = drainAsked_;
     fresh_ = false;
     std::vector<HistoryEvent> batch = std::exchange(queue_, {});
     TakeDropped(batch);
@@ -121,6 +130,8 @@ void HistoryWriter::Run() {
     appender_.Append(std::move(lines));
     lock.lock();
     held_ = appender_.Waiting();
+    drainDone_ = drainAsked;
+    drained_.notify_all();
     if (last) return;
   }
 }

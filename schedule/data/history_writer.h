@@ -4,6 +4,7 @@
 // stops a recording.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -99,6 +100,10 @@ class HistoryWriter final : public HistoryLog {
   HistoryWriter& operator=(const HistoryWriter&) = delete;
 
   void Record(HistoryEvent event) override;
+  // Waits until what was recorded before the call has been written, or tried
+  // and left waiting, but no longer than bound: a write stuck on a lost
+  // network share must not hold the caller. False when the bound passed.
+  bool Drain(std::chrono::milliseconds bound);
 
  private:
   void Run();
@@ -114,6 +119,9 @@ class HistoryWriter final : public HistoryLog {
   FileTime lastDropped_ = 0;
   bool fresh_ = false;
   bool stopping_ = false;
+  uint64_t drainAsked_ = 0;  // Drain calls so far
+  uint64_t drainDone_ = 0;   // of those, the ones whose events a finished round took
+  std::condition_variable drained_;
   std::thread thread_;
 };
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "history.h"
+
 namespace ormidal {
 
 // Message box types and answers, as the system numbers them.
@@ -22,8 +24,9 @@ class SchedulerHost {
   virtual ~SchedulerHost() = default;
   // Shows text in the scheduler's message box and returns the pressed button.
   virtual int SchedulerMessage(const std::string& text, int type) = 0;
-  // Ends the process with exit code 0. A fake may return; callers then stop.
-  virtual void EndProcess() = 0;
+  // Ends the process with exit code 0; why goes into the history. A fake may
+  // return; callers then stop.
+  virtual void EndProcess(HistoryCause why) = 0;
 };
 
 // A file open for writing. Every step reports failure instead of throwing;

@@ -76,7 +76,10 @@ int Win32Host::SchedulerMessage(const std::string& text, int type) {
   return answer;
 }
 
-void Win32Host::EndProcess() { ExitProcess(0); }
+void Win32Host::EndProcess(HistoryCause why) {
+  if (beforeExit_) beforeExit_(why);
+  ExitProcess(0);
+}
 
 FileSystem::Open Win32FileSystem::ReadOrCreate(const std::string& path, std::string& contents) {
   const fw::ScopedHandle file = OpenWithRetry(path, GENERIC_READ, 0, OPEN_EXISTING);

@@ -1,6 +1,8 @@
 // The seams of host.h on Win32: message boxes, the end of the process and files.
 #pragma once
 
+#include <functional>
+
 #include "host.h"
 
 namespace ormidal {
@@ -10,7 +12,15 @@ namespace ormidal {
 class Win32Host final : public SchedulerHost {
  public:
   int SchedulerMessage(const std::string& text, int type) override;
-  void EndProcess() override;
+  // Runs the hook, then ExitProcess(0): the engine's threads are never joined.
+  void EndProcess(HistoryCause why) override;
+  // What must happen before the end, such as the history's last line; set
+  // once at start-up, before any thread can end the process. It must return
+  // in bounded time.
+  void SetBeforeExit(std::function<void(HistoryCause why)> hook) { beforeExit_ = std::move(hook); }
+
+ private:
+  std::function<void(HistoryCause)> beforeExit_;
 };
 
 // Files through CreateFileA: the schedule file is read without sharing;

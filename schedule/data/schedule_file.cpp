@@ -84,7 +84,7 @@ LoadResult LoadScheduleFile(const std::string& path, std::string& copy, FileSyst
         "Cannot open scheduler file. Please open the scheduler from the recording program. "
         "Cannot continue.",
         kMessageOk);
-    host.EndProcess();
+    host.EndProcess(HistoryCause::kCannotOpenSchedule);
     return LoadResult::kEnded;
   }
   if (TooShortToSchedule(contents)) {

@@ -179,6 +179,7 @@ TEST(LoadScheduleFile, AFileThatCannotBeOpenedEndsTheProcess) {
             std::vector<std::string>{"Cannot open scheduler file. Please open the scheduler from "
                                      "the recording program. Cannot continue."});
   EXPECT_EQ(host.ended, 1);
+  EXPECT_EQ(host.endedWhy, std::vector<HistoryCause>{HistoryCause::kCannotOpenSchedule});
 }
 
 }  // namespace

@@ -31,7 +31,11 @@ class FakeHost : public SchedulerHost {
     answers.pop_front();
     return answer;
   }
-  void EndProcess() override { ++ended; }
+  void EndProcess(HistoryCause why) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    endedWhy.push_back(why);
+    ++ended;
+  }
 
   // The messages so far, while engine threads may still add to them.
   std::vector<std::string> Messages() {
@@ -43,6 +47,7 @@ class FakeHost : public SchedulerHost {
   std::vector<int> types;
   std::deque<int> answers;
   std::atomic<int> ended{0};
+  std::vector<HistoryCause> endedWhy;
 
  private:
   std::mutex mutex_;

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <system_error>
+#include <thread>
 
 #include "resource.h"
 #include "timer_dlg_win32.h"
@@ -64,10 +66,17 @@ void AppEngineUi::PlainMessage(const std::string& text) {
 }
 
 void AppEngineUi::Notice(const std::string& text) {
-  // Not task-modal: the dialog stays usable while the notice waits to be read.
-  fw::ui::Post([text, caption = ProgramCaption()] {
+  // Not task-modal, and on a thread of its own: the dialog stays usable while
+  // the notice waits to be read, and a notice that comes while another box is
+  // open does not hold that box's answer until the notice is read too.
+  auto show = [text, caption = ProgramCaption()] {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
-  });
+  };
+  try {
+    std::thread(show).detach();
+  } catch (const std::system_error&) {
+    fw::ui::Post(std::move(show));
+  }
 }
 
 }  // namespace ormidal

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "history.h"
 #include "resource.h"
 #include "scoped_win32.h"
 #include "text.h"
@@ -26,6 +27,11 @@ const LVITEMA kUnselect = [] {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   return item;
 }();
+
+void OpenInWordPad(const std::string& path) {
+  const std::string quoted = fw::Clip("\"" + path + "\"", kQuotedPathLimit);
+  ShellExecuteA(nullptr, "open", "wordpad", quoted.c_str(), nullptr, SW_SHOWNORMAL);
+}
 
 }  // namespace
 
@@ -113,8 +119,20 @@ int ListDlg::RowUnderCursor() const {
 void ListDlg::OpenScheduleFile() {
   const std::string path = SchedulePath(context_.settingsFolder);
   context_.host.SchedulerMessage(path, kMessageOk);
-  const std::string quoted = fw::Clip("\"" + path + "\"", kQuotedPathLimit);
-  ShellExecuteA(nullptr, "open", "wordpad", quoted.c_str(), nullptr, SW_SHOWNORMAL);
+  OpenInWordPad(path);
+}
+
+void ListDlg::OpenHistoryFile() {
+  // The user may have deleted it: the writer makes a new one with the next event.
+  const std::string path = HistoryPathBeside(SchedulePath(context_.settingsFolder));
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    context_.host.SchedulerMessage("There is no history yet: " + path +
+                                       " does not exist. The scheduler makes it with the next "
+                                       "event it records.",
+                                   kMessageOk);
+    return;
+  }
+  OpenInWordPad(path);
 }
 
 void ListDlg::OnCommand(int id, int, HWND) {
@@ -130,6 +148,9 @@ void ListDlg::OnCommand(int id, int, HWND) {
       return;
     case ID_OPEN_FILE:
       OpenScheduleFile();
+      return;
+    case ID_OPEN_HISTORY:
+      OpenHistoryFile();
       return;
     default:
       return;

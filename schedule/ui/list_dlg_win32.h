@@ -1,6 +1,6 @@
 // The Scheduled Events list: every entry of the schedule file as a row, with
-// Change, Delete and Open file. Its rows are only a view of the file, given
-// by whoever read or wrote it last.
+// Change, Delete, Open file and Open history. Its rows are only a view of the
+// file, given by whoever read or wrote it last.
 #pragma once
 
 #include <string>
@@ -42,6 +42,7 @@ class ListDlg final : public fw::Dialog {
   std::vector<std::size_t> SelectedRows() const;
   int RowUnderCursor() const;
   void OpenScheduleFile();
+  void OpenHistoryFile();
   HWND ListView() const { return Item(1004); }
 
   Context context_;

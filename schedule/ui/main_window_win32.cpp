@@ -86,6 +86,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     TakeHandOver(*proposal);
     return TRUE;
   }
+  // Only top-level windows hear of sleep and wake.
+  if (message == WM_POWERBROADCAST) {
+    if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && parts_ &&
+        parts_->resumed) {
+      parts_->resumed();
+    }
+    return TRUE;
+  }
   if (message == WM_TIMER && wParam == kTickTimer) {
     OnTimer();
     return 0;
@@ -93,7 +101,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // The engine's threads use the application's objects to the end: the
   // process ends at once, as the dialog's close ends it.
   if (message == WM_CLOSE && parts_) {
-    parts_->dialog.host.EndProcess();
+    parts_->dialog.host.EndProcess(HistoryCause::kMainWindowClosed);
     return 0;
   }
   return fw::FrameWindow::HandleMessage(message, wParam, lParam);

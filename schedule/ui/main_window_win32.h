@@ -5,6 +5,7 @@
 // line.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@ class MainWindow final : public fw::FrameWindow {
     AppEngineUi& engineUi;       // told of the dialog once it exists
     TimerDlg::Context dialog;    // what the Schedule Recordings dialog is made with
     bool minimizeAtStart = false;
+    std::function<void()> resumed;  // the computer has woken from sleep
   };
   ~MainWindow() override;
   // Creates the hidden window titled after the recording program, answering

@@ -4,17 +4,38 @@
 
 #include <commctrl.h>
 
+#include "history_win32.h"
 #include "text.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
 
 constexpr std::chrono::milliseconds kHandOverBound{4000};
+// The end waits no longer for the history's last lines: a disk that hangs
+// (a lost network share) must not keep the program from ending.
+constexpr std::chrono::milliseconds kLastLinesBound{2000};
 constexpr char kNoAnswerMessage[] =
     "The scheduler that is already running for these settings does not answer. Close it, then "
     "start the scheduler again.";
 
+FileTime LocalNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FileTime time = 0;
+  RecordToFileTime(FromSystemTime(now), time);
+  return time;
+}
+
 }  // namespace
+
+void Ormidal::BeforeExit(HistoryCause why) {
+  if (history_ == nullptr) return;
+  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow());
+  ended.cause = why;
+  history_->Record(std::move(ended));
+  history_->Drain(kLastLinesBound);
+}
 
 bool Ormidal::StartApplication() {
   const UINT scheduleMessage = RegisterWindowMessageA(kStopMessageName);
@@ -42,6 +63,15 @@ bool Ormidal::StartApplication() {
       return false;
   }
 
+  // Only the scheduler that holds the folder writes its history.
+  engineUi_ = std::make_unique<AppEngineUi>();
+  history_ = std::make_unique<HistoryWriter>(
+      Win32HistorySink(), HistoryPathBeside(SchedulePath(options_.settingsFolder)),
+      [ui = engineUi_.get()](const std::string& message) { ui->Notice(message); });
+  history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow()));
+  host_.SetBeforeExit([this](HistoryCause why) { BeforeExit(why); });
+  power_ = std::make_unique<Win32PowerSystem>();
+
   if (!AnyRecordingProgramOpen(
           [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {
     host_.SchedulerMessage("No recording program is open.", kMessageOk);
@@ -62,15 +92,14 @@ bool Ormidal::StartApplication() {
   recorderWindows_ = std::make_unique<Win32RecorderWindows>(frame_->Handle(), scheduleMessage);
   recorderControl_ =
       std::make_unique<RecorderControl>(*link_, *recorderWindows_, options_.audioMode);
-  engineUi_ = std::make_unique<AppEngineUi>();
   engine_ = std::make_unique<Engine>(engineSystem_, host_, files_, *engineUi_, *recorderControl_,
-                                     options_);
+                                     options_, EngineServices{power_.get(), history_.get()});
   scheduler_ = std::make_unique<EngineSwitch>(*engine_, SchedulePath(options_.settingsFolder));
   frame_->Start(ormidal::MainWindow::Parts{
       *scheduler_, *engineUi_,
       TimerDlg::Context{Instance(), options_, proposed_, {}, *scheduler_, host_, files_, *link_,
                         *recorderWindows_},
-      options_.minimizeAtStart});
+      options_.minimizeAtStart, [engine = engine_.get()] { engine->Resumed(); }});
   claim_.Publish(frame_->Handle());
   return true;
 }

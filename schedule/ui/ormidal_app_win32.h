@@ -8,8 +8,10 @@
 #include "engine_ui_win32.h"
 #include "engine_win32.h"
 #include "handover_win32.h"
+#include "history_writer.h"
 #include "main_window_win32.h"
 #include "options.h"
+#include "power_win32.h"
 #include "recorder_link.h"
 #include "recorder_win32.h"
 #include "host_win32.h"
@@ -23,6 +25,9 @@ class Ormidal final : public fw::Application {
   bool StartApplication() override;
 
  private:
+  // Records the end and gives the writer a bounded time to put it on the disk.
+  void BeforeExit(HistoryCause why);
+
   FolderClaim claim_;  // held for the whole run
   Options options_;
   EntryFields proposed_;  // what the command line proposes to the dialog
@@ -32,7 +37,10 @@ class Ormidal final : public fw::Application {
   std::unique_ptr<LinkState> link_;
   std::unique_ptr<Win32RecorderWindows> recorderWindows_;
   std::unique_ptr<RecorderControl> recorderControl_;
+  std::unique_ptr<Win32PowerSystem> power_;
   std::unique_ptr<AppEngineUi> engineUi_;
+  // After the user interface its failure notice goes to, before the engine that records.
+  std::unique_ptr<HistoryWriter> history_;
   std::unique_ptr<Engine> engine_;
   std::unique_ptr<EngineSwitch> scheduler_;
   // Last, so that it and its dialogs go before what they use.

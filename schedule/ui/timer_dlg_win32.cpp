@@ -208,7 +208,7 @@ void TimerDlg::ChangeTo(const CurrentEntry& entry) {
   FillFromCurrentEntry();
 }
 
-void TimerDlg::OnClose() { context_.host.EndProcess(); }
+void TimerDlg::OnClose() { context_.host.EndProcess(HistoryCause::kDialogClosed); }
 
 void TimerDlg::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return;
@@ -258,7 +258,7 @@ bool TimerDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& resul
   switch (message) {
     case WM_TIMER:
       if (wParam == kPresenceTimer && RecordingProgramGone(context_.link, context_.recorderWindows)) {
-        OnClose();
+        context_.host.EndProcess(HistoryCause::kRecordingProgramGone);
       }
       result = TRUE;
       return true;

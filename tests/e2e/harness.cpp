@@ -238,6 +238,15 @@ HWND WaitMessageBox(DWORD pid, const char* caption, std::chrono::milliseconds ti
   return box;
 }
 
+std::vector<std::string> MessageBoxTexts(DWORD pid, const char* caption) {
+  std::vector<std::string> texts;
+  for (HWND box : ProcessWindows(pid, "#32770", caption, true)) {
+    const std::string text = MessageBoxText(box);
+    if (!text.empty()) texts.push_back(text);
+  }
+  return texts;
+}
+
 void PressButton(HWND box, int id) {
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }

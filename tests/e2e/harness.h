@@ -106,6 +106,8 @@ void SetControlText(HWND dialog, int id, const std::string& text);
 std::string MessageBoxText(HWND box);
 // A message box of process pid with the given caption, once its text is in place.
 HWND WaitMessageBox(DWORD pid, const char* caption, std::chrono::milliseconds timeout = 10s);
+// The texts of every shown message box of process pid with the given caption.
+std::vector<std::string> MessageBoxTexts(DWORD pid, const char* caption);
 // Presses the button with the given identifier (IDOK, IDYES, IDNO) of a message box.
 void PressButton(HWND box, int id);
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "harness.h"
+#include "history.h"
 #include "local_time.h"
 
 namespace {
@@ -77,6 +78,16 @@ class Scheduler {
   }
 
   e2e::Process process;
+
+  // Why the program ended, as the last line of its history says.
+  ormidal::HistoryCause EndedWhy() const {
+    const std::vector<ormidal::HistoryEvent> events =
+        ormidal::ReadHistory(e2e::ReadFileBytes(folder_.Path() / ormidal::kHistoryFileName)).events;
+    if (events.empty() || events.back().kind != ormidal::HistoryKind::kEnded) {
+      return ormidal::HistoryCause::kNone;
+    }
+    return events.back().cause;
+  }
 
  private:
   e2e::TempFolder folder_;
@@ -358,6 +369,7 @@ TEST(ScheduleDialog, ClosingTheMainWindowWhileARecordingRunsEndsWithCodeZero) {
   ASSERT_TRUE(s.process.WaitExit(code, 5s));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(recorder.Count(false), 0);
+  EXPECT_EQ(s.EndedWhy(), ormidal::HistoryCause::kMainWindowClosed);
 }
 
 TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogCloses) {
@@ -380,12 +392,14 @@ TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogClo
   ASSERT_TRUE(watched.process.WaitExit(code, 5s));
   EXPECT_LE(std::chrono::steady_clock::now() - gone, 2s);
   EXPECT_EQ(code, 0u);
+  EXPECT_EQ(watched.EndedWhy(), ormidal::HistoryCause::kRecordingProgramGone);
   EXPECT_TRUE(closed.process.Running()) << "its recording window is still there";
 
   e2e::Click(closed.Dialog(), kClose);
   code = 1;
   ASSERT_TRUE(closed.process.WaitExit(code, 3s));
   EXPECT_EQ(code, 0u);
+  EXPECT_EQ(closed.EndedWhy(), ormidal::HistoryCause::kDialogClosed);
 
   // Escape reaches the dialog through the message loop, as a key press does.
   PostMessageA(GetDlgItem(escaped.Dialog(), kFileName), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -397,6 +411,7 @@ TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogClo
   code = 1;
   ASSERT_TRUE(systemClosed.process.WaitExit(code, 3s));
   EXPECT_EQ(code, 0u);
+  EXPECT_EQ(systemClosed.EndedWhy(), ormidal::HistoryCause::kDialogClosed);
 }
 
 }  // namespace

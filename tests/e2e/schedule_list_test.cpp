@@ -1,5 +1,6 @@
 // The Scheduled Events list of Ormidal.exe, driven from outside as a user
-// would: saves stored through it, Change, Delete, Open file, the close question.
+// would: saves stored through it, Change, Delete, Open file, Open history, the
+// close question.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,6 +20,7 @@ constexpr int kEvents = 1004;
 constexpr int kChange = 40065;
 constexpr int kDelete = 40060;
 constexpr int kOpenFile = 40067;
+constexpr int kOpenHistory = 40068;
 constexpr int kFileName = 1018, kUrl = 1019, kWindowPosition = 1020, kProgramName = 1021;
 constexpr int kStartTime = 1008, kDuration = 1013, kCalendar = 1007;
 constexpr int kEnable = 1006, kDisable = 1009, kViewScheduler = 1015, kSave = 1026;
@@ -69,6 +71,7 @@ class ListRun {
 
   DWORD Pid() const { return process_.Id(); }
   std::string Path() const { return folder_.Windows() + "\\schedule.log"; }
+  std::filesystem::path HistoryPath() const { return folder_.Path() / "schedule-history.log"; }
   std::string File() const { return e2e::ReadFileBytes(folder_.Path() / "schedule.log"); }
   // The file as another program leaves it.
   void Write(const std::string& bytes) const {
@@ -413,24 +416,17 @@ TEST(EventsList, DoubleAndRightClicksActOnRowsOnly) {
   EXPECT_EQ(e2e::ControlText(run.dialog, kFileName), "Gamma");
 }
 
-TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
-  // A blank in the path must not split it. (Wine's WordPad would take an
-  // unquoted path whole too, so the quotes themselves are not seen here.)
-  ListRun run("ormidal list open", kAlpha);
-  ASSERT_NO_FATAL_FAILURE(run.Start());
-  HWND list = run.OpenList(kViewScheduler);
-  ASSERT_NE(list, nullptr);
-  ListRun::Command(list, kOpenFile);
-  EXPECT_EQ(run.Answer(IDOK), run.Path());
-
+// Waits for a WordPad window on the file of that name, then closes it.
+void ExpectWordPadOn(const std::string& fileName, DWORD schedulerPid) {
   HWND pad = nullptr;
   EXPECT_TRUE(e2e::WaitFor(
       [&] {
-        const std::vector<HWND> pads = e2e::WindowsWithTitlePart("schedule.log", run.Pid());
+        const std::vector<HWND> pads = e2e::WindowsWithTitlePart(fileName, schedulerPid);
         pad = pads.empty() ? nullptr : pads.front();
         return pad != nullptr;
       },
-      20s));
+      20s))
+      << fileName;
   if (pad != nullptr) {
     DWORD padId = 0;
     GetWindowThreadProcessId(pad, &padId);
@@ -441,7 +437,38 @@ TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
       TerminateProcess(padProcess.Get(), 1);  // only when it did not close
     }
   }
+}
+
+TEST(EventsList, OpenFileShowsThePathThenOpensItInWordPad) {
+  // A blank in the path must not split it. (Wine's WordPad would take an
+  // unquoted path whole too, so the quotes themselves are not seen here.)
+  ListRun run("ormidal list open", kAlpha);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  ListRun::Command(list, kOpenFile);
+  EXPECT_EQ(run.Answer(IDOK), run.Path());
+  ExpectWordPadOn("schedule.log", run.Pid());
   EXPECT_EQ(run.File(), kAlpha);
+  EXPECT_EQ(run.List(), list);
+}
+
+TEST(EventsList, OpenHistoryOpensItInWordPadOrSaysThereIsNone) {
+  ListRun run("ormidal list history", kAlpha);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(e2e::WaitFor([&] { return e2e::FileExists(run.HistoryPath()); }));
+  ListRun::Command(list, kOpenHistory);
+  ExpectWordPadOn("schedule-history.log", run.Pid());
+  EXPECT_TRUE(run.NoMessage(list));
+
+  // Deleted by the user: it is said, and nothing is opened.
+  ASSERT_TRUE(DeleteFileW(run.HistoryPath().c_str()));
+  ListRun::Command(list, kOpenHistory);
+  EXPECT_EQ(run.Answer(IDOK), "There is no history yet: " + run.HistoryPath().string() +
+                                  " does not exist. The scheduler makes it with the next event "
+                                  "it records.");
   EXPECT_EQ(run.List(), list);
 }
 

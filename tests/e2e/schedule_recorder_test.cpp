@@ -1,11 +1,15 @@
 // Ormidal.exe driving a recording program: this test is the recording
-// program and records every request that reaches its window.
+// program and records every request that reaches its window, and reads the
+// history the scheduler keeps of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "harness.h"
+#include "history.h"
 #include "local_time.h"
+#include "power_plan.h"
 #include "recorder_protocol.h"
 
 namespace {
@@ -31,6 +35,13 @@ class SchedulerRun {
   void Start(const std::string& windowName, const char* program = "Ormidal.exe") {
     ASSERT_TRUE(process.Start("\"" + e2e::ProgramPath(program) + "\" /w " + windowName +
                               " /dir \"" + folder_.Windows() + "\""));
+  }
+  std::filesystem::path HistoryPath() const { return folder_.Path() / ormidal::kHistoryFileName; }
+  ormidal::HistoryContents History() const {
+    return ormidal::ReadHistory(e2e::ReadFileBytes(HistoryPath()));
+  }
+  HWND Dialog() const {
+    return e2e::WaitProcessWindow(process.Id(), "#32770", "Schedule Lumora Recordings...");
   }
   e2e::Process process;
 
@@ -117,6 +128,187 @@ TEST(RecorderLink, AWindowAlreadyOpenAtStartUpStartsAtOnce) {
   // The entry's own length goes out, not the part that is left.
   EXPECT_EQ(recorder.Requests()[0].bytes,
             e2e::Utf16Bytes("Late pos: 100,100,600,500 url: http://tv/live pro: player sec: 90"));
+}
+
+using ormidal::HistoryCause;
+using ormidal::HistoryEvent;
+using ormidal::HistoryKind;
+
+// The program's own name: the caption of the notices that do not wait for an answer.
+constexpr char kNoticeCaption[] = "Ormidal";
+constexpr char kHistoryFailure[] = "Cannot write the scheduler history ";
+
+HistoryEvent Event(HistoryKind kind, HistoryCause cause = HistoryCause::kNone) {
+  HistoryEvent event;
+  event.kind = kind;
+  event.cause = cause;
+  return event;
+}
+
+HistoryEvent Sent(HistoryKind kind, const std::string& name, ormidal::FileTime window,
+                  ormidal::FileTime at, uint32_t seconds = 0) {
+  HistoryEvent event = Event(kind);
+  event.name = name;
+  event.window = window;
+  event.time = at;
+  event.seconds = seconds;
+  return event;
+}
+
+// The events as the test can foresee them: an event of the scheduler's own
+// at an unknown second, a request at its due second and sent within it.
+std::vector<HistoryEvent> Foreseeable(std::vector<HistoryEvent> events) {
+  for (HistoryEvent& event : events) {
+    const bool request =
+        event.kind == HistoryKind::kStartSent || event.kind == HistoryKind::kStopSent;
+    if (!request) event.time = 0;
+    EXPECT_LT(event.ms, 1000u) << event.name;
+    event.ms = 0;
+  }
+  return events;
+}
+
+std::vector<HistoryKind> Kinds(const std::vector<HistoryEvent>& events) {
+  std::vector<HistoryKind> kinds;
+  for (const HistoryEvent& event : events) kinds.push_back(event.kind);
+  return kinds;
+}
+
+TEST(History, ARunWithTwoWindowsWritesWhatWasSentInOrderAndWhyItEnded) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime a = LocalNow() + Seconds(4);
+  const ormidal::FileTime b = a + Seconds(1);
+  SchedulerRun run("ormidal_history",
+                   Line("Alpha", a, a + Seconds(2)) + Line("Beta", b, b + Seconds(2)));
+  run.Start("Lumora");
+  // This Wine ignores the resume of every wake timer: the user is told once.
+  ASSERT_NE(e2e::WaitMessageBox(run.process.Id(), kNoticeCaption, 15s), nullptr);
+  ASSERT_TRUE(recorder.WaitCount(false, 2, 15s));
+  EXPECT_EQ(e2e::MessageBoxTexts(run.process.Id(), kNoticeCaption),
+            std::vector<std::string>{ormidal::kNoResumeNotice});
+  const HWND dialog = run.Dialog();
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(run.process.WaitExit(code, 10s));
+
+  HistoryEvent enabled = Event(HistoryKind::kEnabled);
+  enabled.count = 2;
+  HistoryEvent noWake = Event(HistoryKind::kPowerUnavailable, HistoryCause::kWake);
+  noWake.text = ormidal::kNoResumeNotice;
+  const ormidal::HistoryContents history = run.History();
+  EXPECT_EQ(history.damaged, 0u);
+  EXPECT_EQ(Foreseeable(history.events),
+            (std::vector<HistoryEvent>{
+                Event(HistoryKind::kStarted), enabled, noWake,
+                Sent(HistoryKind::kStartSent, "Alpha", a, a, 2),
+                Sent(HistoryKind::kStartSent, "Beta", b, b, 2),
+                Sent(HistoryKind::kStopSent, "Alpha", a, a + Seconds(2)),
+                Sent(HistoryKind::kStopSent, "Beta", b, b + Seconds(2)),
+                Event(HistoryKind::kEnded, HistoryCause::kDialogClosed)}))
+      << e2e::ReadFileBytes(run.HistoryPath());
+}
+
+TEST(History, AHistoryHeldWithoutWriteSharingDelaysNoRequestAndIsToldOnce) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime start = LocalNow() + Seconds(4);
+  SchedulerRun run("ormidal_history_held", Line("Show", start, start + Seconds(3)));
+  fw::ScopedHandle held(CreateFileW(run.HistoryPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  run.Start("Lumora");
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 15s));
+  EXPECT_EQ(SecondOfDay(recorder.Requests()[0].at), SecondOfDay(start));
+  const auto failures = [&] {
+    int count = 0;
+    for (const std::string& text : e2e::MessageBoxTexts(run.process.Id(), kNoticeCaption)) {
+      if (text.rfind(kHistoryFailure, 0) == 0) ++count;
+    }
+    return count;
+  };
+  EXPECT_TRUE(e2e::WaitFor([&] { return failures() == 1; }, 5s));
+  EXPECT_EQ(e2e::ReadFileBytes(run.HistoryPath()), "");
+
+  held.Close();
+  ASSERT_TRUE(recorder.WaitCount(false, 1, 10s));
+  EXPECT_EQ(SecondOfDay(recorder.Requests()[1].at), SecondOfDay(start + Seconds(3)));
+  // The lines that waited go out with the stop's.
+  EXPECT_TRUE(e2e::WaitFor([&] { return run.History().events.size() >= 5; }, 5s));
+  EXPECT_EQ(Kinds(run.History().events),
+            (std::vector<HistoryKind>{HistoryKind::kStarted, HistoryKind::kEnabled,
+                                      HistoryKind::kPowerUnavailable, HistoryKind::kStartSent,
+                                      HistoryKind::kStopSent}))
+      << e2e::ReadFileBytes(run.HistoryPath());
+  EXPECT_EQ(failures(), 1);
+  EXPECT_TRUE(run.process.Running());
+}
+
+TEST(History, OthersReadTheHistoryWhileTheSchedulerWritesIt) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime start = LocalNow() + Seconds(3600);
+  SchedulerRun run("ormidal_history_read", Line("Later", start, start + Seconds(60)));
+  run.Start("Lumora");
+  const HWND dialog = run.Dialog();
+  ASSERT_NE(dialog, nullptr);
+  // As Notepad and ormidal-check open it.
+  fw::ScopedHandle reader;
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    reader = fw::ScopedHandle(CreateFileW(run.HistoryPath().c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(reader);
+  }));
+  const auto read = [&] {
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    SetFilePointer(reader.Get(), 0, nullptr, FILE_BEGIN);
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      bytes.append(buffer, got);
+    }
+    return bytes;
+  };
+  constexpr int kDisable = 1009, kEnable = 1006;
+  ASSERT_TRUE(e2e::WaitFor([&] { return read().find("\tenabled\t") != std::string::npos; }));
+  e2e::Click(dialog, kDisable);
+  ASSERT_TRUE(e2e::WaitFor([&] { return read().find("\tdisabled\t") != std::string::npos; }));
+  e2e::Click(dialog, kEnable);
+  std::string bytes;
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    bytes = read();
+    const std::size_t disabled = bytes.find("\tdisabled\tby=user");
+    return disabled != std::string::npos && bytes.find("\tenabled\t", disabled) != std::string::npos;
+  })) << bytes;
+  // Whole lines only, though the reader holds the file throughout.
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  EXPECT_EQ(ormidal::ReadHistory(bytes).damaged, 0u);
+  EXPECT_EQ(ormidal::ReadHistory(bytes).events.front().kind, HistoryKind::kStarted);
+  for (const std::string& text : e2e::MessageBoxTexts(run.process.Id(), kNoticeCaption)) {
+    EXPECT_NE(text.rfind(kHistoryFailure, 0), 0u) << text;
+  }
+}
+
+TEST(History, AResumeFromSleepReachesTheEngine) {
+  e2e::RecordingProgram recorder("Lumora");
+  // Within a minute: the wake for it is due, as after a wake from sleep.
+  const ormidal::FileTime start = LocalNow() + Seconds(40);
+  SchedulerRun run("ormidal_history_resume", Line("Night", start, start + Seconds(60)));
+  run.Start("Lumora");
+  ASSERT_NE(run.Dialog(), nullptr);
+  const HWND main = e2e::FindProcessWindow(run.process.Id(), nullptr, "Schedule Lumora Recordings");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(e2e::WaitFor([&] {
+    return run.History().events.size() >= 3;  // started, enabled, the wake not available
+  }));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0,
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  HistoryEvent woken = Sent(HistoryKind::kWoken, "Night", start, 0);
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    const std::vector<HistoryEvent> events = Foreseeable(run.History().events);
+    return std::find(events.begin(), events.end(), woken) != events.end();
+  })) << e2e::ReadFileBytes(run.HistoryPath());
 }
 
 }  // namespace
