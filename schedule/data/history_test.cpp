@@ -191,8 +191,22 @@ class MemorySink final : public HistorySink {
     return true;
   }
   std::string ErrorText() override { return "The file is in use.\r\n"; }
+  // The first open from then on waits in the disk until Release.
+  void HoldFirstOpen() {
+    onOpen = [this, first = true]() mutable {
+      if (!std::exchange(first, false)) return;
+      entered_.set_value();
+      released_.wait();
+    };
+  }
+  void WaitUntilHeld() { entered_.get_future().wait(); }
+  void Release() { release_.set_value(); }
 
  private:
+  std::promise<void> entered_;
+  std::promise<void> release_;
+  std::shared_future<void> released_ = release_.get_future().share();
+
   class File final : public HistoryFile {
    public:
     File(MemorySink& sink, std::string& bytes) : sink_(sink), bytes_(bytes) {}
@@ -260,15 +274,7 @@ TEST(HistoryAppender, EachFailingWriteLeavesEveryEarlierLineAndLosesNothing) {
 TEST(HistoryWriter, RecordNeverWaitsForTheDiskAndCountsWhatAFullQueueDrops) {
   const std::string path = "C:\\S\\schedule-history.log";
   MemorySink sink;
-  std::promise<void> entered;
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  bool first = true;
-  sink.onOpen = [&] {
-    if (!std::exchange(first, false)) return;
-    entered.set_value();
-    released.wait();
-  };
+  sink.HoldFirstOpen();
   std::vector<HistoryEvent> recorded;
   for (std::size_t i = 0; i < kHistoryQueueLimit + 5; ++i) {
     recorded.push_back(NewHistoryEvent(HistoryKind::kEnabled, At("Dec 08,2026 08:00:00 PM") +
@@ -278,9 +284,9 @@ TEST(HistoryWriter, RecordNeverWaitsForTheDiskAndCountsWhatAFullQueueDrops) {
   {
     HistoryWriter writer(sink, path, nullptr);
     writer.Record(recorded[0]);
-    entered.get_future().wait();  // the writer's thread is held in the disk
+    sink.WaitUntilHeld();  // the writer's thread is held in the disk
     for (std::size_t i = 1; i < recorded.size(); ++i) writer.Record(recorded[i]);
-    release.set_value();
+    sink.Release();
   }  // the rest is written as the writer ends
   std::vector<HistoryEvent> expected(recorded.begin(), recorded.begin() + kHistoryQueueLimit);
   HistoryEvent dropped = NewHistoryEvent(HistoryKind::kDropped, recorded.back().time);
@@ -305,21 +311,13 @@ TEST(HistoryWriter, DrainWaitsForWhatWasRecordedButNotForAStuckDisk) {
     EXPECT_TRUE(writer.Drain(std::chrono::seconds(30)));
   }
   MemorySink sink;
-  std::promise<void> entered;
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  bool first = true;
-  sink.onOpen = [&] {
-    if (!std::exchange(first, false)) return;
-    entered.set_value();
-    released.wait();
-  };
+  sink.HoldFirstOpen();
   HistoryWriter writer(sink, path, nullptr);
   writer.Record(started);
-  entered.get_future().wait();  // the writer's thread is held in the disk
+  sink.WaitUntilHeld();  // the writer's thread is held in the disk
   writer.Record(ended);
   EXPECT_FALSE(writer.Drain(std::chrono::milliseconds(50)));
-  release.set_value();
+  sink.Release();
   EXPECT_TRUE(writer.Drain(std::chrono::seconds(30)));
   EXPECT_EQ(ReadHistory(sink.files[path]).events, (std::vector<HistoryEvent>{started, ended}));
 }
