@@ -24,12 +24,6 @@ constexpr FileTime kPassDelay = kTicksPerSecond / 1000;
 constexpr FileTime kClockJump = 10 * kTicksPerSecond;
 constexpr FileTime kTicksPerMs = kTicksPerSecond / 1000;
 
-FileTime Present(EngineSystem& system) {
-  FileTime now = 0;
-  RecordToFileTime(system.LocalTime(), now);
-  return now;
-}
-
 FileTime WholeSecond(FileTime time) { return time - time % kTicksPerSecond; }
 
 void CopySlots(const ActiveSlots& from, ActiveSlots& to) {
@@ -82,6 +76,12 @@ bool Open(PassDecision& pass, std::size_t line, const LineValues& values, bool a
 }
 
 }  // namespace
+
+FileTime LocalNow(EngineSystem& system) {
+  FileTime now = 0;
+  RecordToFileTime(system.LocalTime(), now);
+  return now;
+}
 
 bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& e) {
   e.timePos.clear();
@@ -221,7 +221,7 @@ Engine::Engine(EngineSystem& system, SchedulerHost& host, FileSystem& files, Eng
       options_(options),
       history_(services.history) {
   if (services.power != nullptr) applier_.emplace(*services.power);
-  stoppedSince_ = Present(system_);
+  stoppedSince_ = LocalNow(system_);
 }
 
 void Engine::Record(HistoryEvent event) {
@@ -238,7 +238,7 @@ uint32_t Engine::StopLocked() {
   const uint32_t generation = flags_.generation.load() + 1;
   flags_.generation.store(generation);
   slots_.Clear();
-  if (running_) stoppedSince_ = Present(system_);
+  if (running_) stoppedSince_ = LocalNow(system_);
   running_ = false;
   return generation;
 }
@@ -251,7 +251,7 @@ void Engine::AfterStop(bool wasRunning, HistoryCause why, const std::string& tex
     applier_->Apply({});
   }
   if (!wasRunning) return;
-  HistoryEvent event = NewHistoryEvent(HistoryKind::kDisabled, Present(system_));
+  HistoryEvent event = NewHistoryEvent(HistoryKind::kDisabled, LocalNow(system_));
   event.cause = why;
   event.text = text;
   Record(std::move(event));
@@ -296,7 +296,7 @@ void Engine::EnableScheduler(const std::string& schedulePath) {
   if (loaded == LoadResult::kLoaded) {
     ui_.SetStatus("Scheduler is active");
     std::shared_ptr<const std::string> shared = std::move(copy);
-    HistoryEvent enabled = NewHistoryEvent(HistoryKind::kEnabled, Present(system_));
+    HistoryEvent enabled = NewHistoryEvent(HistoryKind::kEnabled, LocalNow(system_));
     ForEachPassLine(*shared, [] { return false; },
                     [&](std::size_t, LineValues&, const Extraction& x) {
                       enabled.count += x.kind == LineKind::kEntry;
@@ -497,19 +497,16 @@ void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
     }
     armedFor_ = std::move(armed);
   }
-  if (applied.notice) {
+  auto tell = [&](HistoryCause what, const std::string& text) {
     HistoryEvent unavailable = NewHistoryEvent(HistoryKind::kPowerUnavailable, now);
-    unavailable.cause = HistoryCause::kWake;
-    unavailable.text = *applied.notice;
+    unavailable.cause = what;
+    unavailable.text = text;
     Record(std::move(unavailable));
-    ui_.Notice(*applied.notice);
-  }
+    ui_.Notice(text);
+  };
+  if (applied.notice) tell(HistoryCause::kWake, *applied.notice);
   if (applied.held == AwakeResult::kFailed && !std::exchange(keepAwakeTold_, true)) {
-    HistoryEvent unavailable = NewHistoryEvent(HistoryKind::kPowerUnavailable, now);
-    unavailable.cause = HistoryCause::kKeepAwake;
-    unavailable.text = kKeepAwakeFailedNotice;
-    Record(std::move(unavailable));
-    ui_.Notice(kKeepAwakeFailedNotice);
+    tell(HistoryCause::kKeepAwake, kKeepAwakeFailedNotice);
   }
 }
 
@@ -541,7 +538,7 @@ bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t r
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
   const bool started = system_.StartThread([this, entry, request, due] {
     const RequestOutcome outcome = recorder_.ControlRecorder(entry, request);
-    const FileTime sent = Present(system_);
+    const FileTime sent = LocalNow(system_);
     if (request == kTaskStop) StopSettled(entry->endTime, entry->timeName);
     const bool tell = request == kTaskStart && outcome == RequestOutcome::kNoRecorder;
     RecordRequest(*entry, request, outcome, due, sent, tell ? kNoRecorderMessage : "");
@@ -608,7 +605,7 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
       settle();
       return;
     }
-    const FileTime now = Present(system_);
+    const FileTime now = LocalNow(system_);
     if (!started) {
       // A window that closed before this Timer could see it open is over.
       if (now >= entry->endTime) {

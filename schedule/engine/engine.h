@@ -98,6 +98,9 @@ struct EngineFlags {
   std::atomic<uint32_t> generation{0};
 };
 
+// The system's local time as a file time.
+FileTime LocalNow(EngineSystem& system);
+
 // Reads the window position numbers of a line into the entry; false when the
 // position would be refused outside audio mode.
 bool ReadWindowPosition(std::string_view timePos, ScheduleEntry& entry);

@@ -6,7 +6,6 @@
 
 #include "history_win32.h"
 #include "text.h"
-#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
@@ -19,19 +18,11 @@ constexpr char kNoAnswerMessage[] =
     "The scheduler that is already running for these settings does not answer. Close it, then "
     "start the scheduler again.";
 
-FileTime LocalNow() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FileTime time = 0;
-  RecordToFileTime(FromSystemTime(now), time);
-  return time;
-}
-
 }  // namespace
 
 void Ormidal::BeforeExit(HistoryCause why) {
   if (history_ == nullptr) return;
-  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow());
+  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow(engineSystem_));
   ended.cause = why;
   history_->Record(std::move(ended));
   history_->Drain(kLastLinesBound);
@@ -68,7 +59,7 @@ bool Ormidal::StartApplication() {
   history_ = std::make_unique<HistoryWriter>(
       Win32HistorySink(), HistoryPathBeside(SchedulePath(options_.settingsFolder)),
       [ui = engineUi_.get()](const std::string& message) { ui->Notice(message); });
-  history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow()));
+  history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_)));
   host_.SetBeforeExit([this](HistoryCause why) { BeforeExit(why); });
   power_ = std::make_unique<Win32PowerSystem>();
 
