@@ -97,4 +97,10 @@ ClockTickStep ClockTick(bool firstTick, SchedulerSwitch& scheduler) {
   return step;
 }
 
+HistoryCause EndSessionCause(uint32_t flags) {
+  if ((flags & kEndSessionLogoff) != 0) return HistoryCause::kWindowsLogoff;
+  if ((flags & kEndSessionCloseApp) != 0) return HistoryCause::kWindowsRestart;
+  return HistoryCause::kWindowsShutdown;
+}
+
 }  // namespace ormidal

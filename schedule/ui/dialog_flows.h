@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -81,5 +82,15 @@ struct ClockTickStep {
   std::string status;
 };
 ClockTickStep ClockTick(bool firstTick, SchedulerSwitch& scheduler);
+
+// Flags of the session's end (WM_ENDSESSION's lParam), as Windows numbers them.
+constexpr uint32_t kEndSessionCloseApp = 0x00000001;
+constexpr uint32_t kEndSessionLogoff = 0x80000000;
+
+// Why the end of the Windows session ends the scheduler: a sign-out, a close
+// by the Restart Manager (an install, such as an update's, replaces files
+// and may restart Windows), else a shutdown or a restart, which Windows does
+// not tell apart.
+HistoryCause EndSessionCause(uint32_t flags);
 
 }  // namespace ormidal

@@ -203,5 +203,20 @@ TEST(DialogFlows, TheFirstTickEnablesUnlessStoppedAndARunningSchedulerShowsWheth
   EXPECT_EQ(tick.status, "");
 }
 
+TEST(DialogFlows, TheSessionsEndNamesASignOutAnInstallsCloseElseAShutdown) {
+  const struct {
+    uint32_t flags;
+    HistoryCause why;
+  } cases[] = {
+      {0, HistoryCause::kWindowsShutdown},
+      {0x40000000, HistoryCause::kWindowsShutdown},  // forced
+      {kEndSessionCloseApp, HistoryCause::kWindowsRestart},
+      {kEndSessionCloseApp | 0x40000000, HistoryCause::kWindowsRestart},
+      {kEndSessionLogoff, HistoryCause::kWindowsLogoff},
+      {kEndSessionLogoff | kEndSessionCloseApp, HistoryCause::kWindowsLogoff},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EndSessionCause(c.flags), c.why) << c.flags;
+}
+
 }  // namespace
 }  // namespace ormidal

@@ -271,7 +271,8 @@ bool Settle(HWND window) {
   return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
 }
 
-RecordingProgram::RecordingProgram(const std::string& title) : title_(title) {
+RecordingProgram::RecordingProgram(const std::string& title, const std::string& className)
+    : title_(title), className_(className) {
   InitializeCriticalSection(&lock_);
   stopMessage_ = RegisterWindowMessageA(ormidal::kStopMessageName);
   ready_ = fw::ScopedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -290,9 +291,9 @@ DWORD WINAPI RecordingProgram::Thread(void* param) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = &RecordingProgram::Procedure;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "E2ERecordingProgram";
+  wc.lpszClassName = self->className_.c_str();
   RegisterClassA(&wc);
-  self->hwnd_ = CreateWindowExA(0, "E2ERecordingProgram", self->title_.c_str(),
+  self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, self->title_.c_str(),
                                 WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                 wc.hInstance, self);
   SetEvent(self->ready_.Get());

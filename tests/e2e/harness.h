@@ -138,7 +138,10 @@ class RecordingProgram {
     std::string bytes;            // the WM_COPYDATA data as sent
     SYSTEMTIME at{};
   };
-  explicit RecordingProgram(const std::string& title);
+  // className: another program's window class under the same title, such as
+  // File Explorer's on a folder of that name.
+  explicit RecordingProgram(const std::string& title,
+                            const std::string& className = "E2ERecordingProgram");
   ~RecordingProgram();
   HWND Handle() const { return hwnd_; }
   std::vector<Received> Requests();
@@ -150,6 +153,7 @@ class RecordingProgram {
   static DWORD WINAPI Thread(void* self);
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   std::string title_;
+  std::string className_;
   fw::ScopedHandle thread_;
   fw::ScopedHandle ready_;
   HWND hwnd_ = nullptr;
