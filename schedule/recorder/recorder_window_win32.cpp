@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "recorder_window.h"
+#include "recorder_link.h"
 
 namespace ormidal {
 namespace {

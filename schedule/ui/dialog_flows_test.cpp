@@ -204,18 +204,29 @@ TEST(DialogFlows, TheFirstTickEnablesUnlessStoppedAndARunningSchedulerShowsWheth
 }
 
 TEST(DialogFlows, TheSessionsEndNamesASignOutAnInstallsCloseElseAShutdown) {
-  const struct {
-    uint32_t flags;
-    HistoryCause why;
-  } cases[] = {
-      {0, HistoryCause::kWindowsShutdown},
-      {0x40000000, HistoryCause::kWindowsShutdown},  // forced
-      {kEndSessionCloseApp, HistoryCause::kWindowsRestart},
-      {kEndSessionCloseApp | 0x40000000, HistoryCause::kWindowsRestart},
-      {kEndSessionLogoff, HistoryCause::kWindowsLogoff},
-      {kEndSessionLogoff | kEndSessionCloseApp, HistoryCause::kWindowsLogoff},
-  };
-  for (const auto& c : cases) EXPECT_EQ(EndSessionCause(c.flags), c.why) << c.flags;
+  EXPECT_EQ(EndSessionCause(0), HistoryCause::kWindowsShutdown);
+  EXPECT_EQ(EndSessionCause(0x40000000), HistoryCause::kWindowsShutdown);  // forced
+  EXPECT_EQ(EndSessionCause(kEndSessionCloseApp | 0x40000000), HistoryCause::kWindowsRestart);
+  EXPECT_EQ(EndSessionCause(kEndSessionLogoff | kEndSessionCloseApp), HistoryCause::kWindowsLogoff);
+}
+
+TEST(OpenTextFile, TriesWordPadThenNotepadThenTheFileItselfAndSaysSoWhenAllFail) {
+  const std::string path = "C:\\My Shows\\a.log", quoted = "\"" + path + "\"";
+  const std::vector<ShellOpen> order = {
+      {"wordpad", quoted}, {"C:\\Windows\\notepad.exe", quoted}, {path, ""}};
+  EXPECT_EQ(TextFileOpeners(path, ""), (std::vector<ShellOpen>{order[0], order[2]}));
+  for (std::size_t starts : {0, 1, 2, 3}) {  // 3: none starts
+    std::vector<ShellOpen> tried;
+    FakeHost host;
+    OpenTextFile(path, starts == 1 ? "C:\\Windows\\" : "C:\\Windows", [&](const ShellOpen& open) {
+      tried.push_back(open);
+      return tried.size() == starts + 1;
+    }, host);
+    const std::size_t asked = std::min<std::size_t>(starts + 1, order.size());
+    EXPECT_EQ(tried, std::vector(order.begin(), order.begin() + asked));
+    EXPECT_EQ(host.messages.size(), starts == 3 ? 1u : 0u) << starts;
+    for (const std::string& m : host.messages) EXPECT_NE(m.find(path), std::string::npos) << m;
+  }
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
+#include "dialog_flows.h"
 #include "history.h"
 #include "resource.h"
 #include "scoped_win32.h"
 #include "text.h"
-#include "text_file_open.h"
 
 namespace ormidal {
 namespace {

@@ -53,6 +53,13 @@ std::vector<HWND> ProcessWindows(DWORD pid, const char* className, const char* t
   return search.found;
 }
 
+bool KeyExistsHere(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 }  // namespace
 
 // --- Programs and processes ---------------------------------------------
@@ -578,6 +585,19 @@ bool MakeKeyReadOnly(HKEY root, const std::wstring& path) {
   const bool done = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
   LocalFree(descriptor);
   return done;
+}
+
+KeyAway::KeyAway(HKEY root, const std::string& path) : root_(root), path_(path) {
+  char value[MAX_PATH] = {};
+  LONG size = sizeof value;
+  had_ = RegQueryValueA(root, path.c_str(), value, &size) == ERROR_SUCCESS;
+  value_ = value;
+  RegDeleteKeyA(root, path.c_str());
+  gone_ = !KeyExistsHere(root, path);
+}
+
+KeyAway::~KeyAway() {
+  if (had_) RegSetValueA(root_, path_.c_str(), REG_SZ, value_.c_str(), 0);
 }
 
 }  // namespace e2e

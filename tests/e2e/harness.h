@@ -234,6 +234,24 @@ std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::ws
 // has to the filters' keys on Windows.
 bool MakeKeyReadOnly(HKEY root, const std::wstring& path);
 
+// A key of the programs' own view, without subkeys, taken away for a while
+// and put back with its default value when the object goes.
+class KeyAway {
+ public:
+  KeyAway(HKEY root, const std::string& path);
+  ~KeyAway();
+  KeyAway(const KeyAway&) = delete;
+  KeyAway& operator=(const KeyAway&) = delete;
+  bool Gone() const { return gone_; }
+
+ private:
+  HKEY root_;
+  std::string path_;
+  std::string value_;
+  bool had_ = false;
+  bool gone_ = false;
+};
+
 // In the system code page, as the programs convert.
 using fw::Narrow;
 using fw::Widen;
