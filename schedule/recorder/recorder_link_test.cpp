@@ -117,20 +117,13 @@ TEST(ChooseRecorderWindow, TakesTheTopmostWithTheTitleThatIsNoExplorerWindow) {
   const TopLevelWindow recorder{"Lumora", "QWidget", 20}, player{"Lumora Player", "QWidget", 21},
       folder{"Lumora", "CabinetWClass", 30}, oldFolder{"LUMORA", "ExploreWClass", 31},
       desktop{"Lumora", "Progman", 7}, other{"Lumora", "Other", 22};
-  const struct {
-    std::vector<TopLevelWindow> windows;
-    uint32_t shellProcess;
-    std::optional<std::size_t> chosen;
-  } cases[] = {
-      {{player, recorder, other}, 7, 1},  // the whole title, in either case; the first in Z-order
-      {{folder, oldFolder, desktop, recorder}, 7, 3},
-      {{folder, oldFolder, desktop}, 7, std::nullopt},
-      {{desktop, recorder}, 0, 0},  // without a shell only the class tells
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ChooseRecorderWindow(c.windows, "lumora", c.shellProcess), c.chosen)
-        << c.windows.size();
-  }
+  using Windows = std::vector<TopLevelWindow>;
+  // The whole title, in either case; the first in Z-order.
+  EXPECT_EQ(ChooseRecorderWindow(Windows{player, recorder, other}, "lumora", 7), 1u);
+  EXPECT_EQ(ChooseRecorderWindow(Windows{folder, oldFolder, desktop, recorder}, "lumora", 7), 3u);
+  EXPECT_EQ(ChooseRecorderWindow(Windows{folder, oldFolder, desktop}, "lumora", 7), std::nullopt);
+  // Without a shell only the class tells.
+  EXPECT_EQ(ChooseRecorderWindow(Windows{desktop, recorder}, "lumora", 0), 0u);
 }
 
 }  // namespace

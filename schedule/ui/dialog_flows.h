@@ -94,9 +94,6 @@ constexpr uint32_t kEndSessionLogoff = 0x80000000;
 // not tell apart.
 HistoryCause EndSessionCause(uint32_t flags);
 
-// Opening a text file for the user (the schedule, the history). WordPad
-// first, as always; Windows 11 has none from 24H2 on, so then Notepad, which
-// every Windows has, then whatever the file's type is set to open with.
 // One ShellExecute "open": the program (or the file itself) and its parameters.
 struct ShellOpen {
   std::string file;
@@ -104,8 +101,10 @@ struct ShellOpen {
   bool operator==(const ShellOpen&) const = default;
 };
 
-// The ways to open the file at path, in the order they are tried; Notepad
-// only when the Windows folder is known.
+// The ways to open a text file for the user (the schedule, the history), in
+// the order they are tried: WordPad, as always; Windows 11 has none from 24H2
+// on, so then Notepad, which every Windows has (when the Windows folder is
+// known); then whatever the file's type is set to open with.
 std::vector<ShellOpen> TextFileOpeners(std::string_view path, std::string_view windowsFolder);
 
 // Tries each way until the shell starts one (open returns true); when none

@@ -473,7 +473,6 @@ TEST(EventsList, OpenHistoryOpensItInWordPadOrSaysThereIsNone) {
 }
 
 TEST(EventsList, WithoutWordPadOpenFileAndOpenHistoryOpenTheFileInNotepad) {
-  // As on Windows 11 from 24H2 on, where the shell cannot start "wordpad".
   const e2e::KeyAway noWordPad(HKEY_LOCAL_MACHINE,
                                "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\wordpad");
   ASSERT_TRUE(noWordPad.Gone());
