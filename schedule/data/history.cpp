@@ -42,11 +42,14 @@ struct CauseRow {
   const char* word;
 };
 
-constexpr std::array<CauseRow, 13> kCauses = {{
+constexpr std::array<CauseRow, 16> kCauses = {{
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
     {HistoryCause::kCannotOpenSchedule, HistoryKind::kEnded, "cannot-open-schedule"},
+    {HistoryCause::kWindowsShutdown, HistoryKind::kEnded, "windows-shutdown"},
+    {HistoryCause::kWindowsRestart, HistoryKind::kEnded, "windows-restart"},
+    {HistoryCause::kWindowsLogoff, HistoryKind::kEnded, "windows-logoff"},
     {HistoryCause::kByUser, HistoryKind::kDisabled, "user"},
     {HistoryCause::kByEdit, HistoryKind::kDisabled, "edit"},
     {HistoryCause::kByEngine, HistoryKind::kDisabled, "engine"},

@@ -43,6 +43,9 @@ enum class HistoryCause {
   kRecordingProgramGone,  // ended
   kMainWindowClosed,      // ended
   kCannotOpenSchedule,    // ended
+  kWindowsShutdown,       // ended: Windows shuts down or restarts (it does not say which)
+  kWindowsRestart,        // ended: Windows closes it for an install (the Restart Manager)
+  kWindowsLogoff,         // ended: the user signs out
   kByUser,                // disabled
   kByEdit,                // disabled
   kByEngine,              // disabled

@@ -67,6 +67,9 @@ std::vector<HistoryEvent> OneOfEach() {
       power,
       dropped,
       Event(HistoryKind::kEnded, t, HistoryCause::kCannotOpenSchedule),
+      Event(HistoryKind::kEnded, t, HistoryCause::kWindowsShutdown),
+      Event(HistoryKind::kEnded, t, HistoryCause::kWindowsRestart),
+      Event(HistoryKind::kEnded, t, HistoryCause::kWindowsLogoff),
   };
 }
 

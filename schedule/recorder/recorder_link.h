@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine.h"
 #include "host.h"
@@ -82,5 +84,20 @@ struct TestUrlAction {
 };
 TestUrlAction DecideTestUrl(std::string_view text, int32_t browserLaunch,
                             std::string_view mainTitle);
+
+// One top-level window as the system lists it.
+struct TopLevelWindow {
+  std::string title;  // in the system code page
+  std::string className;
+  uint32_t processId = 0;
+};
+
+// The recording program's window among windows, which come in Z-order,
+// topmost first: the first whose title equals title as FindWindowA compares
+// (letters in either case) and that is no File Explorer window (its classes,
+// or any window of the shell's process; 0: no shell). Explorer titles its
+// window with the folder it shows, which may be named after the recorder.
+std::optional<std::size_t> ChooseRecorderWindow(const std::vector<TopLevelWindow>& windows,
+                                                std::string_view title, uint32_t shellProcessId);
 
 }  // namespace ormidal

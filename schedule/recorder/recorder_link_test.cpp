@@ -113,5 +113,18 @@ TEST(TestUrl, OpensAddressesAndPathsOnly) {
             kTestUrlParametersLimit);
 }
 
+TEST(ChooseRecorderWindow, TakesTheTopmostWithTheTitleThatIsNoExplorerWindow) {
+  const TopLevelWindow recorder{"Lumora", "QWidget", 20}, player{"Lumora Player", "QWidget", 21},
+      folder{"Lumora", "CabinetWClass", 30}, oldFolder{"LUMORA", "ExploreWClass", 31},
+      desktop{"Lumora", "Progman", 7}, other{"Lumora", "Other", 22};
+  using Windows = std::vector<TopLevelWindow>;
+  // The whole title, in either case; the first in Z-order.
+  EXPECT_EQ(ChooseRecorderWindow(Windows{player, recorder, other}, "lumora", 7), 1u);
+  EXPECT_EQ(ChooseRecorderWindow(Windows{folder, oldFolder, desktop, recorder}, "lumora", 7), 3u);
+  EXPECT_EQ(ChooseRecorderWindow(Windows{folder, oldFolder, desktop}, "lumora", 7), std::nullopt);
+  // Without a shell only the class tells.
+  EXPECT_EQ(ChooseRecorderWindow(Windows{desktop, recorder}, "lumora", 0), 0u);
+}
+
 }  // namespace
 }  // namespace ormidal

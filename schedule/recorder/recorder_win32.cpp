@@ -1,4 +1,4 @@
-// Implements RecorderWindows with FindWindowA, WM_COPYDATA and PostMessageA.
+// Implements RecorderWindows with FindRecorderWindow, WM_COPYDATA and PostMessageA.
 // Requests run on threads of their own and talk to the recording program's
 // window directly; the scheduler's own windows they reach only through the
 // user-interface queue.
@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "recorder_window_win32.h"
 #include "ui_queue.h"
 
 namespace ormidal {
@@ -20,7 +21,7 @@ HWND AsWindow(RecorderWindows::Handle handle) { return reinterpret_cast<HWND>(ha
 }  // namespace
 
 RecorderWindows::Handle Win32RecorderWindows::Find(const std::string& title) {
-  return reinterpret_cast<Handle>(FindWindowA(nullptr, title.c_str()));
+  return reinterpret_cast<Handle>(FindRecorderWindow(title));
 }
 
 void Win32RecorderWindows::Restore(Handle window) { ShowWindow(AsWindow(window), SW_RESTORE); }

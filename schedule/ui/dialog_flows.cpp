@@ -2,8 +2,12 @@
 
 #include <utility>
 
+#include "text.h"
+
 namespace ormidal {
 namespace {
+
+constexpr std::size_t kQuotedPathLimit = 997;
 
 bool Yes(SchedulerHost& host, const std::string& question) {
   return host.SchedulerMessage(question, kMessageYesNo) == kAnswerYes;
@@ -95,6 +99,36 @@ ClockTickStep ClockTick(bool firstTick, SchedulerSwitch& scheduler) {
                                        : "Scheduler is active waiting...";
   }
   return step;
+}
+
+HistoryCause EndSessionCause(uint32_t flags) {
+  if ((flags & kEndSessionLogoff) != 0) return HistoryCause::kWindowsLogoff;
+  if ((flags & kEndSessionCloseApp) != 0) return HistoryCause::kWindowsRestart;
+  return HistoryCause::kWindowsShutdown;
+}
+
+std::vector<ShellOpen> TextFileOpeners(std::string_view path, std::string_view windowsFolder) {
+  // Quoted, so that a blank in the path does not split it.
+  const std::string quoted = fw::Clip("\"" + std::string(path) + "\"", kQuotedPathLimit);
+  std::vector<ShellOpen> openers{{"wordpad", quoted}};
+  if (!windowsFolder.empty()) {
+    std::string folder(windowsFolder);
+    if (folder.back() != '\\') folder += '\\';
+    openers.push_back({folder + "notepad.exe", quoted});
+  }
+  openers.push_back({std::string(path), ""});
+  return openers;
+}
+
+void OpenTextFile(std::string_view path, std::string_view windowsFolder,
+                  const std::function<bool(const ShellOpen&)>& open, SchedulerHost& host) {
+  for (const ShellOpen& opener : TextFileOpeners(path, windowsFolder)) {
+    if (open(opener)) return;
+  }
+  host.SchedulerMessage("Cannot open " + std::string(path) +
+                            ": neither WordPad nor Notepad could be started, and Windows has no "
+                            "program set to open this file.",
+                        kMessageOk);
 }
 
 }  // namespace ormidal

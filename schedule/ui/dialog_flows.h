@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host.h"
@@ -81,5 +83,33 @@ struct ClockTickStep {
   std::string status;
 };
 ClockTickStep ClockTick(bool firstTick, SchedulerSwitch& scheduler);
+
+// Flags of the session's end (WM_ENDSESSION's lParam), as Windows numbers them.
+constexpr uint32_t kEndSessionCloseApp = 0x00000001;
+constexpr uint32_t kEndSessionLogoff = 0x80000000;
+
+// Why the end of the Windows session ends the scheduler: a sign-out, a close
+// by the Restart Manager (an install, such as an update's, replaces files
+// and may restart Windows), else a shutdown or a restart, which Windows does
+// not tell apart.
+HistoryCause EndSessionCause(uint32_t flags);
+
+// One ShellExecute "open": the program (or the file itself) and its parameters.
+struct ShellOpen {
+  std::string file;
+  std::string parameters;
+  bool operator==(const ShellOpen&) const = default;
+};
+
+// The ways to open a text file for the user (the schedule, the history), in
+// the order they are tried: WordPad, as always; Windows 11 has none from 24H2
+// on, so then Notepad, which every Windows has (when the Windows folder is
+// known); then whatever the file's type is set to open with.
+std::vector<ShellOpen> TextFileOpeners(std::string_view path, std::string_view windowsFolder);
+
+// Tries each way until the shell starts one (open returns true); when none
+// does, tells the user with the path.
+void OpenTextFile(std::string_view path, std::string_view windowsFolder,
+                  const std::function<bool(const ShellOpen&)>& open, SchedulerHost& host);
 
 }  // namespace ormidal

@@ -203,5 +203,29 @@ TEST(DialogFlows, TheFirstTickEnablesUnlessStoppedAndARunningSchedulerShowsWheth
   EXPECT_EQ(tick.status, "");
 }
 
+TEST(DialogFlows, TheSessionsEndNamesASignOutAnInstallsCloseElseAShutdown) {
+  EXPECT_EQ(EndSessionCause(0), HistoryCause::kWindowsShutdown);
+  EXPECT_EQ(EndSessionCause(kEndSessionCloseApp | 0x40000000), HistoryCause::kWindowsRestart);  // forced
+  EXPECT_EQ(EndSessionCause(kEndSessionLogoff | kEndSessionCloseApp), HistoryCause::kWindowsLogoff);
+}
+
+TEST(OpenTextFile, TriesWordPadThenNotepadThenTheFileItselfAndSaysSoWhenAllFail) {
+  const std::string path = "C:\\My Shows\\a.log", quoted = "\"" + path + "\"";
+  const std::vector<ShellOpen> order = {
+      {"wordpad", quoted}, {"C:\\Windows\\notepad.exe", quoted}, {path, ""}};
+  EXPECT_EQ(TextFileOpeners(path, ""), (std::vector<ShellOpen>{order[0], order[2]}));
+  for (std::size_t starts : {0, 1, 2, 3}) {  // 3: none starts
+    std::vector<ShellOpen> tried;
+    FakeHost host;
+    OpenTextFile(path, starts == 1 ? "C:\\Windows\\" : "C:\\Windows", [&](const ShellOpen& open) {
+      tried.push_back(open);
+      return tried.size() == starts + 1;
+    }, host);
+    EXPECT_EQ(tried, std::vector(order.begin(), order.begin() + std::min<std::size_t>(starts + 1, 3)));
+    EXPECT_EQ(host.messages.size(), starts == 3 ? 1u : 0u) << starts;
+    for (const std::string& m : host.messages) EXPECT_NE(m.find(path), std::string::npos) << m;
+  }
+}
+
 }  // namespace
 }  // namespace ormidal

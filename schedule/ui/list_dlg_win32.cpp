@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "dialog_flows.h"
 #include "history.h"
 #include "resource.h"
 #include "scoped_win32.h"
@@ -21,16 +22,28 @@ struct Column {
 constexpr Column kColumns[kListColumnCount] = {{"File Name", 120}, {"URL", 170},     {"Start", 180},
                                                {"End", 180},       {"Repeat", 250},  {"Program", 120},
                                                {"Window", 120}};
-constexpr std::size_t kQuotedPathLimit = 997;
 const LVITEMA kUnselect = [] {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   return item;
 }();
 
-void OpenInWordPad(const std::string& path) {
-  const std::string quoted = fw::Clip("\"" + path + "\"", kQuotedPathLimit);
-  ShellExecuteA(nullptr, "open", "wordpad", quoted.c_str(), nullptr, SW_SHOWNORMAL);
+std::string WindowsFolder() {
+  char folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemWindowsDirectoryA(folder, MAX_PATH + 1);
+  return length > 0 && length <= MAX_PATH ? std::string(folder, length) : std::string();
+}
+
+// WordPad first, as the list always did; Notepad and the file's own program
+// where it is missing.
+void ShowTextFile(const std::string& path, SchedulerHost& host) {
+  OpenTextFile(path, WindowsFolder(), [](const ShellOpen& open) {
+    const HINSTANCE started =
+        ShellExecuteA(nullptr, "open", open.file.c_str(),
+                      open.parameters.empty() ? nullptr : open.parameters.c_str(), nullptr,
+                      SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+  }, host);
 }
 
 }  // namespace
@@ -119,7 +132,7 @@ int ListDlg::RowUnderCursor() const {
 void ListDlg::OpenScheduleFile() {
   const std::string path = SchedulePath(context_.settingsFolder);
   context_.host.SchedulerMessage(path, kMessageOk);
-  OpenInWordPad(path);
+  ShowTextFile(path, context_.host);
 }
 
 void ListDlg::OpenHistoryFile() {
@@ -132,7 +145,7 @@ void ListDlg::OpenHistoryFile() {
                                    kMessageOk);
     return;
   }
-  OpenInWordPad(path);
+  ShowTextFile(path, context_.host);
 }
 
 void ListDlg::OnCommand(int id, int, HWND) {

@@ -14,6 +14,7 @@ constexpr std::size_t kMainTitleLimit = 199;
 constexpr int kOffScreen = -32000;
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 1000;
+static_assert(kEndSessionCloseApp == ENDSESSION_CLOSEAPP && kEndSessionLogoff == ENDSESSION_LOGOFF);
 
 }  // namespace
 
@@ -96,6 +97,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message == WM_TIMER && wParam == kTickTimer) {
     OnTimer();
+    return 0;
+  }
+  // A shutdown is not held up. Its end is the program's one end, so the
+  // history says why the night's recordings stopped.
+  if (message == WM_QUERYENDSESSION) return TRUE;
+  if (message == WM_ENDSESSION && wParam != FALSE && parts_) {
+    parts_->dialog.host.EndProcess(EndSessionCause(static_cast<uint32_t>(lParam)));
     return 0;
   }
   // The engine's threads use the application's objects to the end: the

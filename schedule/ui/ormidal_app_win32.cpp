@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "history_win32.h"
+#include "recorder_window_win32.h"
 #include "text.h"
 
 namespace ormidal {
@@ -64,7 +65,7 @@ bool Ormidal::StartApplication() {
   power_ = std::make_unique<Win32PowerSystem>();
 
   if (!AnyRecordingProgramOpen(
-          [](const char* title) { return FindWindowA(nullptr, title) != nullptr; })) {
+          [](const char* title) { return FindRecorderWindow(title) != nullptr; })) {
     host_.SchedulerMessage("No recording program is open.", kMessageOk);
   }
 

@@ -53,6 +53,13 @@ std::vector<HWND> ProcessWindows(DWORD pid, const char* className, const char* t
   return search.found;
 }
 
+bool KeyExistsHere(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 }  // namespace
 
 // --- Programs and processes ---------------------------------------------
@@ -271,7 +278,8 @@ bool Settle(HWND window) {
   return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
 }
 
-RecordingProgram::RecordingProgram(const std::string& title) : title_(title) {
+RecordingProgram::RecordingProgram(const std::string& title, const std::string& className)
+    : title_(title), className_(className) {
   InitializeCriticalSection(&lock_);
   stopMessage_ = RegisterWindowMessageA(ormidal::kStopMessageName);
   ready_ = fw::ScopedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -290,9 +298,9 @@ DWORD WINAPI RecordingProgram::Thread(void* param) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = &RecordingProgram::Procedure;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "E2ERecordingProgram";
+  wc.lpszClassName = self->className_.c_str();
   RegisterClassA(&wc);
-  self->hwnd_ = CreateWindowExA(0, "E2ERecordingProgram", self->title_.c_str(),
+  self->hwnd_ = CreateWindowExA(0, wc.lpszClassName, self->title_.c_str(),
                                 WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                 wc.hInstance, self);
   SetEvent(self->ready_.Get());
@@ -577,6 +585,19 @@ bool MakeKeyReadOnly(HKEY root, const std::wstring& path) {
   const bool done = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
   LocalFree(descriptor);
   return done;
+}
+
+KeyAway::KeyAway(HKEY root, const std::string& path) : root_(root), path_(path) {
+  char value[MAX_PATH] = {};
+  LONG size = sizeof value;
+  had_ = RegQueryValueA(root, path.c_str(), value, &size) == ERROR_SUCCESS;
+  value_ = value;
+  RegDeleteKeyA(root, path.c_str());
+  gone_ = !KeyExistsHere(root, path);
+}
+
+KeyAway::~KeyAway() {
+  if (had_) RegSetValueA(root_, path_.c_str(), REG_SZ, value_.c_str(), 0);
 }
 
 }  // namespace e2e

@@ -138,7 +138,10 @@ class RecordingProgram {
     std::string bytes;            // the WM_COPYDATA data as sent
     SYSTEMTIME at{};
   };
-  explicit RecordingProgram(const std::string& title);
+  // className: another program's window class under the same title, such as
+  // File Explorer's on a folder of that name.
+  explicit RecordingProgram(const std::string& title,
+                            const std::string& className = "E2ERecordingProgram");
   ~RecordingProgram();
   HWND Handle() const { return hwnd_; }
   std::vector<Received> Requests();
@@ -150,6 +153,7 @@ class RecordingProgram {
   static DWORD WINAPI Thread(void* self);
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   std::string title_;
+  std::string className_;
   fw::ScopedHandle thread_;
   fw::ScopedHandle ready_;
   HWND hwnd_ = nullptr;
@@ -229,6 +233,24 @@ std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const std::ws
 // Leaves everyone only read access to the key, as a user without elevation
 // has to the filters' keys on Windows.
 bool MakeKeyReadOnly(HKEY root, const std::wstring& path);
+
+// A key of the programs' own view, without subkeys, taken away for a while
+// and put back with its default value when the object goes.
+class KeyAway {
+ public:
+  KeyAway(HKEY root, const std::string& path);
+  ~KeyAway();
+  KeyAway(const KeyAway&) = delete;
+  KeyAway& operator=(const KeyAway&) = delete;
+  bool Gone() const { return gone_; }
+
+ private:
+  HKEY root_;
+  std::string path_;
+  std::string value_;
+  bool had_ = false;
+  bool gone_ = false;
+};
 
 // In the system code page, as the programs convert.
 using fw::Narrow;

@@ -372,6 +372,21 @@ TEST(ScheduleDialog, ClosingTheMainWindowWhileARecordingRunsEndsWithCodeZero) {
   EXPECT_EQ(s.EndedWhy(), ormidal::HistoryCause::kMainWindowClosed);
 }
 
+TEST(ScheduleDialog, WindowsEndingWhileARecordingRunsIsRecordedAndEndsWithinTheBound) {
+  e2e::RecordingProgram recorder("Lumora");
+  Scheduler s("ormidal_dialog_shutdown", "Lumora", OpenLine("100,100,600,500"));
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 10s));
+  HWND main = e2e::FindProcessWindow(s.process.Id(), nullptr, "Schedule Lumora Recordings");
+  DWORD_PTR agreed = FALSE;  // Windows asks first; the scheduler never holds a shutdown up
+  SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &agreed);
+  EXPECT_EQ(agreed, DWORD_PTR{TRUE});
+  PostMessageA(main, WM_ENDSESSION, TRUE, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(s.process.WaitExit(code, 3s));  // the history's 2 s bound, and a margin
+  EXPECT_EQ(recorder.Count(false), 0);
+  EXPECT_EQ(s.EndedWhy(), ormidal::HistoryCause::kWindowsShutdown);
+}
+
 TEST(ScheduleDialog, TheProgramEndsWithCodeZeroWhenTheRecorderGoesOrTheDialogCloses) {
   // Independent schedulers side by side: one watches its own recording window.
   e2e::RecordingProgram lumora("Lumora");

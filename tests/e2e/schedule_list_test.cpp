@@ -472,6 +472,22 @@ TEST(EventsList, OpenHistoryOpensItInWordPadOrSaysThereIsNone) {
   EXPECT_EQ(run.List(), list);
 }
 
+TEST(EventsList, WithoutWordPadOpenFileAndOpenHistoryOpenTheFileInNotepad) {
+  const e2e::KeyAway noWordPad(HKEY_LOCAL_MACHINE,
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\wordpad");
+  ASSERT_TRUE(noWordPad.Gone());
+  ListRun run("ormidal list notepad", kAlpha);
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  HWND list = run.OpenList(kViewScheduler);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(e2e::WaitFor([&] { return e2e::FileExists(run.HistoryPath()); }));
+  ListRun::Command(list, kOpenFile);
+  EXPECT_EQ(run.Answer(IDOK), run.Path());  // the path first, as always
+  ExpectWordPadOn("schedule.log - Notepad", run.Pid());
+  ListRun::Command(list, kOpenHistory);
+  ExpectWordPadOn("schedule-history.log - Notepad", run.Pid());
+}
+
 TEST(EventsList, AFileThatCannotBeOpenedGivesNoRowsAndStoresNothing) {
   ListRun run("ormidal_list_locked", kAlpha + kBeta);
   ASSERT_NO_FATAL_FAILURE(run.Start());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "harness.h"
 #include "history.h"
@@ -128,6 +129,27 @@ TEST(RecorderLink, AWindowAlreadyOpenAtStartUpStartsAtOnce) {
   // The entry's own length goes out, not the part that is left.
   EXPECT_EQ(recorder.Requests()[0].bytes,
             e2e::Utf16Bytes("Late pos: 100,100,600,500 url: http://tv/live pro: player sec: 90"));
+}
+
+TEST(RecorderLink, AnExplorerWindowOfTheSameTitleAboveTheRecorderGetsNothing) {
+  auto recorder = std::make_unique<e2e::RecordingProgram>("Lumora");
+  e2e::RecordingProgram folder("Lumora", "CabinetWClass");  // Explorer on a folder "Lumora"
+  const auto folderOnTop = [&] {
+    SetWindowPos(folder.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return FindWindowA(nullptr, "Lumora") == folder.Handle();
+  };
+  ASSERT_TRUE(folderOnTop());
+  const ormidal::FileTime start = LocalNow() + Seconds(4);
+  SchedulerRun run("ormidal_explorer", Line("Show", start, start + Seconds(3)));
+  run.Start("Lumora");
+  ASSERT_TRUE(recorder->WaitCount(true, 1, 15s));
+  ASSERT_TRUE(folderOnTop());  // the start restored the recorder, which raised it
+  ASSERT_TRUE(recorder->WaitCount(false, 1, 10s));
+  EXPECT_EQ(recorder->Requests().size(), 2u);
+  EXPECT_TRUE(folder.Requests().empty());
+  recorder.reset();
+  DWORD code = 1;
+  EXPECT_TRUE(run.process.WaitExit(code, 5s)) << "the folder kept it running";
 }
 
 using ormidal::HistoryCause;
