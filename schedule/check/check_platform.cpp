@@ -26,6 +26,6 @@ CalendarRecord LocalNow() {
   return r;
 }
 
-WakeTimerPlan ActiveWakeTimerPlan() { return {}; }
+PowerFacts ActivePowerFacts() { return {}; }
 
 }  // namespace ormidal

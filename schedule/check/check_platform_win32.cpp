@@ -8,6 +8,6 @@ namespace ormidal {
 
 CalendarRecord LocalNow() { return Win32EngineSystem().LocalTime(); }
 
-WakeTimerPlan ActiveWakeTimerPlan() { return Win32PowerSystem().ReadWakeTimerPlan(); }
+PowerFacts ActivePowerFacts() { return Win32PowerSystem().ReadPowerFacts(); }
 
 }  // namespace ormidal

@@ -26,7 +26,7 @@ bool IsCount(const std::string& text) {
 
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
-                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
+                    const std::function<PowerFacts()>& powerFacts, std::string& out,
                     std::string& err) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
@@ -94,7 +94,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   std::string contents;
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
-  options.wakeTimers = wakeTimerPlan();
+  options.power = powerFacts();
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

@@ -25,8 +25,8 @@ struct CheckOptions {
   CalendarRecord now;  // the scheduler is enabled at this moment
   int days = kCheckDays;
   bool audioMode = false;  // the window position is not checked
-  // The active power plan's wake timers; unreadable claims nothing.
-  WakeTimerPlan wakeTimers;
+  // This machine's power; an unreadable fact claims nothing.
+  PowerFacts power;
 };
 
 // One start request as the scheduler sends it.
@@ -54,6 +54,8 @@ enum class ProblemKind {
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
+  kModernStandby,   // the computer may not wake or stay awake for a start
+  kSignInOnWake,    // a woken computer shows the sign-in screen to a screen recording
 };
 
 struct Problem {
@@ -70,7 +72,7 @@ struct CheckReport {
   FileTime until = 0;
   int days = kCheckDays;
   bool audioMode = false;
-  WakeTimerPlan wakeTimers;
+  PowerFacts power;
   std::vector<CheckedLine> lines;     // the entry lines the scheduler reads
   std::vector<Problem> problems;      // by line, the power plan's last
   std::optional<FileTime> stopped;    // when the scheduler stops itself
@@ -90,12 +92,12 @@ std::string JsonText(std::string_view text);
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
-                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
+                    const std::function<PowerFacts()>& powerFacts, std::string& out,
                     std::string& err);
 
-// The local time now and the active power plan's wake timers; each
-// platform's program supplies them.
+// The local time now and this machine's power facts; each platform's
+// program supplies them.
 CalendarRecord LocalNow();
-WakeTimerPlan ActiveWakeTimerPlan();
+PowerFacts ActivePowerFacts();
 
 }  // namespace ormidal

@@ -214,7 +214,13 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       if (json) args.insert(args.begin(), "--json");
       return RunCheckProgram(
           args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-          [&] { return c.plan; }, out, err);
+          [&] {
+            PowerFacts facts;
+            facts.battery = true;
+            facts.wakeTimers = c.plan;
+            return facts;
+          },
+          out, err);
     };
     const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
     std::string out;
@@ -245,7 +251,7 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
     err.clear();
     return RunCheckProgram(
         args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-        [] { return WakeTimerPlan{}; }, out, err);
+        [] { return PowerFacts{}; }, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "

@@ -135,47 +135,97 @@ TEST(PowerPlan, AReasonEndingOnAnotherDayCarriesItsDate) {
             "Recording \"Night\" until Jan 06,2026 02:00:00 AM");
 }
 
-TEST(PowerPlan, TheUserIsToldOnceWhatKeepsTheWakeFromWorking) {
+PowerFacts Facts(WakeTimerPlan plan, bool battery = true) {
+  PowerFacts facts;
+  facts.battery = battery;
+  facts.modernStandby = false;
+  facts.wakeTimers = plan;
+  return facts;
+}
+
+TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
   using S = WakeTimerSetting;
+  using K = PowerNoticeKind;
+  const PowerFacts offOnBattery = Facts({S::kEnabled, S::kDisabled});
+  const PowerFacts desktopOff = Facts({S::kEnabled, S::kDisabled}, false);
+  PowerFacts batteryUnknown = offOnBattery;
+  batteryUnknown.battery.reset();
+  PowerFacts neverSleepsOnAc = Facts({S::kDisabled, S::kDisabled});
+  neverSleepsOnAc.onBattery = false;
+  neverSleepsOnAc.sleepAfter = {0u, 900u};
+  neverSleepsOnAc.hibernateAfter = {0u, std::nullopt};
+  PowerFacts neverSleepsOnBattery = neverSleepsOnAc;
+  neverSleepsOnBattery.sleepAfter = {900u, 0u};
+  neverSleepsOnBattery.hibernateAfter = {std::nullopt, 0u};
+  PowerFacts modernStandby = Facts({S::kEnabled, S::kEnabled});
+  modernStandby.modernStandby = true;
+  PowerFacts signIn = Facts({S::kEnabled, S::kEnabled}, false);
+  signIn.signInOnWake = {true, std::nullopt};
+  PowerFacts signInAudio = signIn;
+  signInAudio.audioMode = true;
+  PowerFacts signInNeverSleeps = signIn;
+  signInNeverSleeps.sleepAfter.onAc = 0u;
+  signInNeverSleeps.hibernateAfter.onAc = 0u;
   struct Case {
+    const char* label;
     WakeResult armed;
-    WakeTimerPlan plan;
+    PowerFacts facts;
     bool startAhead;
-    const char* notice;  // nullptr: nothing to tell
+    std::vector<PowerNotice> notices;
   };
   const Case cases[] = {
-      {WakeResult::kArmed, {S::kEnabled, S::kEnabled}, true, nullptr},
-      {WakeResult::kArmed, {S::kDisabled, S::kDisabled}, true, kWakeTimersOffNotice},
-      {WakeResult::kArmed, {S::kDisabled, S::kEnabled}, true, kWakeTimersOffOnAcNotice},
-      {WakeResult::kArmed, {S::kUnreadable, S::kDisabled}, true, kWakeTimersOffOnBatteryNotice},
-      {WakeResult::kArmed, {S::kUnreadable, S::kUnreadable}, true, nullptr},
-      {WakeResult::kArmed, {S::kDisabled, S::kDisabled}, false, nullptr},
-      {WakeResult::kArmedNoResume, {S::kUnreadable, S::kUnreadable}, true, kNoResumeNotice},
-      {WakeResult::kArmedNoResume, {S::kDisabled, S::kDisabled}, true, kNoResumeNotice},
-      {WakeResult::kFailed, {S::kEnabled, S::kEnabled}, true, kWakeFailedNotice},
+      {"all well", WakeResult::kArmed, Facts({S::kEnabled, S::kEnabled}), true, {}},
+      {"off on both", WakeResult::kArmed, Facts({S::kDisabled, S::kDisabled}), true,
+       {{K::kWake, kWakeTimersOffNotice}}},
+      {"off on AC", WakeResult::kArmed, Facts({S::kDisabled, S::kEnabled}), true,
+       {{K::kWake, kWakeTimersOffOnAcNotice}}},
+      {"off on battery", WakeResult::kArmed, Facts({S::kUnreadable, S::kDisabled}), true,
+       {{K::kWake, kWakeTimersOffOnBatteryNotice}}},
+      {"plan unreadable", WakeResult::kArmed, Facts({S::kUnreadable, S::kUnreadable}), true, {}},
+      {"no start ahead", WakeResult::kArmed, Facts({S::kDisabled, S::kDisabled}), false, {}},
+      {"no resume", WakeResult::kArmedNoResume, Facts({S::kDisabled, S::kDisabled}), true,
+       {{K::kWake, kNoResumeNotice}}},
+      {"failed", WakeResult::kFailed, Facts({S::kEnabled, S::kEnabled}), true,
+       {{K::kWake, kWakeFailedNotice}}},
+      {"no battery", WakeResult::kArmed, desktopOff, true, {}},
+      {"battery unknown", WakeResult::kArmed, batteryUnknown, true, {}},
+      {"never sleeps on AC in use", WakeResult::kFailed, neverSleepsOnAc, true, {}},
+      {"never sleeps on battery", WakeResult::kArmed, neverSleepsOnBattery, true,
+       {{K::kWake, kWakeTimersOffOnAcNotice}}},
+      {"modern standby", WakeResult::kArmed, modernStandby, true,
+       {{K::kModernStandby, kModernStandbyNotice}}},
+      {"sign-in on wake", WakeResult::kArmed, signIn, true,
+       {{K::kSignInOnWake, kSignInOnWakeNotice}}},
+      {"sign-in, audio mode", WakeResult::kArmed, signInAudio, true, {}},
+      {"sign-in, never sleeps", WakeResult::kArmed, signInNeverSleeps, true, {}},
+      {"all unreadable", WakeResult::kArmed, PowerFacts{}, true, {}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message()
-                 << static_cast<int>(c.armed) << " " << static_cast<int>(c.plan.onAc) << "/"
-                 << static_cast<int>(c.plan.onBattery) << " " << c.startAhead);
-    const std::optional<std::string> notice = WakeNoticeText({c.armed, c.plan, c.startAhead});
-    EXPECT_EQ(notice.value_or("none"), c.notice ? c.notice : "none");
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(PowerNotices({c.armed, c.facts, c.startAhead}), c.notices);
   }
 
-  // An unreadable plan uses up nothing; the first notice is the only one.
+  // An unreadable plan uses up nothing; each kind is told once, in the mode
+  // the engine runs in.
   RecordingPower power;
   PowerApplier applier(power);
-  power.plan = {S::kUnreadable, S::kUnreadable};
+  power.facts = Facts({S::kUnreadable, S::kUnreadable});
   PowerState wanted{Jan5(20, 0, 0), std::nullopt};
-  EXPECT_FALSE(applier.Apply(wanted).notice);
-  power.plan = {S::kEnabled, S::kDisabled};
+  EXPECT_TRUE(applier.Apply(wanted).notices.empty());
+  power.facts = offOnBattery;
+  power.facts.signInOnWake.onAc = true;
   wanted.wake = Jan5(21, 0, 0);
-  EXPECT_EQ(applier.Apply(wanted).notice.value_or("none"), kWakeTimersOffOnBatteryNotice);
+  EXPECT_EQ(applier.Apply(wanted, true).notices,
+            std::vector<std::string>{kWakeTimersOffOnBatteryNotice});
   power.armResult = WakeResult::kArmedNoResume;
+  power.facts.modernStandby = true;
   wanted.wake = Jan5(22, 0, 0);
   const PowerApplied later = applier.Apply(wanted);
   EXPECT_EQ(later.armed, WakeResult::kArmedNoResume);
-  EXPECT_FALSE(later.notice);
+  EXPECT_EQ(later.notices, (std::vector<std::string>{kModernStandbyNotice, kSignInOnWakeNotice}));
+  wanted.wake = Jan5(23, 0, 0);
+  EXPECT_TRUE(applier.Apply(wanted).notices.empty());
+  EXPECT_EQ(power.planReads, 3);
 }
 
 }  // namespace
