@@ -177,7 +177,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "}\n");
 }
 
-// The scheduler's notice, as a problem, once a start lies ahead to wake for;
+// The scheduler's notices, as problems, once a start lies ahead to wake for;
 // an unreadable setting claims nothing.
 TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor) {
   using enum WakeTimerSetting;
@@ -193,18 +193,33 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       "sleep for scheduled recordings. To turn them on: Control Panel > Power Options > Change "
       "plan settings > Change advanced power settings > Sleep > Allow wake timers (Plugged in "
       "and On battery): Enable.";
+  auto facts = [](WakeTimerPlan plan, bool modernStandby = false, bool signIn = false) {
+    PowerFacts f;
+    f.battery = true;
+    f.wakeTimers = plan;
+    f.modernStandby = modernStandby;
+    f.signInOnWake.onAc = signIn;
+    return f;
+  };
   struct Case {
-    WakeTimerPlan plan;
+    PowerFacts facts;
     std::string problem;  // none: nothing claimed
-    std::string jsonOff;
+    std::string jsonOff;  // or the kind's name where there is no "off"
   };
   const std::vector<Case> cases = {
-      {{kDisabled, kEnabled}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
-      {{kEnabled, kDisabled}, kWakeTimersOffOnBatteryNotice, "[\"battery\"]"},
-      {{kDisabled, kDisabled}, both, "[\"ac\", \"battery\"]"},
-      {{kDisabled, kUnreadable}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
-      {{kUnreadable, kUnreadable}, "", ""},
-      {{kEnabled, kEnabled}, "", ""},
+      {facts({kDisabled, kEnabled}), "power plan: " + std::string(kWakeTimersOffOnAcNotice),
+       "[\"ac\"]"},
+      {facts({kEnabled, kDisabled}), "power plan: " + std::string(kWakeTimersOffOnBatteryNotice),
+       "[\"battery\"]"},
+      {facts({kDisabled, kDisabled}), "power plan: " + both, "[\"ac\", \"battery\"]"},
+      {facts({kDisabled, kUnreadable}), "power plan: " + std::string(kWakeTimersOffOnAcNotice),
+       "[\"ac\"]"},
+      {facts({kUnreadable, kUnreadable}), "", ""},
+      {facts({kEnabled, kEnabled}), "", ""},
+      {facts({kEnabled, kEnabled}, true), "computer: " + std::string(kModernStandbyNotice),
+       "modern-standby"},
+      {facts({kEnabled, kEnabled}, false, true),
+       "power plan: " + std::string(kSignInOnWakeNotice), "sign-in-on-wake"},
   };
   for (const Case& c : cases) {
     auto run = [&](const std::string& file, bool json, std::string& out) {
@@ -214,24 +229,20 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       if (json) args.insert(args.begin(), "--json");
       return RunCheckProgram(
           args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-          [&] {
-            PowerFacts facts;
-            facts.battery = true;
-            facts.wakeTimers = c.plan;
-            return facts;
-          },
-          out, err);
+          [&] { return c.facts; }, out, err);
     };
     const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
     std::string out;
     EXPECT_EQ(run("ahead.log", false, out), c.problem.empty() ? 0 : 1) << label;
     EXPECT_EQ(out.substr(out.find("wake ")),
               "wake Dec 08,2026 07:59:00 PM\n" +
-                  (c.problem.empty() ? "No problems.\n" : "Problems:\npower plan: " + c.problem +
-                                                             "\n"))
+                  (c.problem.empty() ? "No problems.\n" : "Problems:\n" + c.problem + "\n"))
         << label;
     run("ahead.log", true, out);
-    EXPECT_EQ(out.find("\"kind\": \"wake-timers-off\", \"off\": " + c.jsonOff + ", \"reason\""),
+    const std::string kind = c.jsonOff[0] == '['
+                                 ? "\"wake-timers-off\", \"off\": " + c.jsonOff
+                                 : "\"" + c.jsonOff + "\"";
+    EXPECT_EQ(out.find("\"kind\": " + kind + ", \"reason\""),
               c.problem.empty() ? std::string::npos : out.find("\"kind\"")) << label;
     // Already open at the check's start, or not within its days: nothing to wake for.
     for (const char* file : {"open.log", "later.log"}) {
