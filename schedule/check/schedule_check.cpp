@@ -123,26 +123,24 @@ std::string SecondsText(FileTime ticks) {
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
 constexpr std::array<const char*, 11> kKindNames = {
-    "too-short",       "not-an-entry",   "never-starts",   "read-error",
-    "past-200th-line", "window-position", "same-name",     "overlap",
+    "too-short",       "not-an-entry",    "never-starts",   "read-error",
+    "past-200th-line", "window-position", "same-name",      "overlap",
     "wake-timers-off", "modern-standby",  "sign-in-on-wake"};
 static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kSignInOnWake) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
-// Schedule texts are single-byte text of the system code page: every byte
-// outside printable ASCII is written as the code point of the same number,
-// so the document is always valid.
-std::string Json(std::string_view text) {
+// A JSON string of UTF-8 text: only what JSON requires is escaped, so the
+// bytes of every character beyond ASCII pass as they are.
+std::string Json(std::string_view utf8) {
   std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (const char c : utf8) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20 || byte >= 0x7F) {
+    } else if (static_cast<unsigned char>(c) < 0x20) {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
       out += escaped;
     } else {
       out += c;
@@ -162,10 +160,10 @@ void AddPowerProblems(CheckReport& report) {
   PowerFacts facts = report.power;
   facts.audioMode = report.audioMode;
   for (PowerNotice& notice : PowerNotices({WakeResult::kArmed, facts, wakes})) {
-    const ProblemKind kind = notice.kind == PowerNoticeKind::kModernStandby ? ProblemKind::kModernStandby
-                             : notice.kind == PowerNoticeKind::kSignInOnWake
-                                 ? ProblemKind::kSignInOnWake
-                                 : ProblemKind::kWakeTimersOff;
+    const ProblemKind kind =
+        notice.kind == PowerNoticeKind::kModernStandby  ? ProblemKind::kModernStandby
+        : notice.kind == PowerNoticeKind::kSignInOnWake ? ProblemKind::kSignInOnWake
+                                                        : ProblemKind::kWakeTimersOff;
     report.problems.push_back({kind, 0, 0, 0, 0, std::move(notice.text)});
   }
 }
@@ -180,7 +178,9 @@ std::string JsonWakeTimersOff(const PowerFacts& facts) {
 
 }  // namespace
 
-std::string JsonText(std::string_view text) { return Json(text); }
+// Converted before it is escaped: in a double-byte code page a character's
+// second byte may be a backslash.
+std::string JsonText(std::string_view text, const ToUtf8& toUtf8) { return Json(toUtf8(text)); }
 
 CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options) {
   const Passes passes(options);
@@ -309,7 +309,7 @@ std::string CheckReportText(const CheckReport& r) {
   return out;
 }
 
-std::string CheckReportJson(const CheckReport& r) {
+std::string CheckReportJson(const CheckReport& r, const ToUtf8& toUtf8) {
   std::string out = "{\n  \"from\": " + JsonTime(r.from) + ",\n  \"until\": " + JsonTime(r.until) +
                     ",\n  \"days\": " + std::to_string(r.days) +
                     ",\n  \"audio\": " + (r.audioMode ? "true" : "false") +
@@ -318,7 +318,7 @@ std::string CheckReportJson(const CheckReport& r) {
   for (std::size_t i = 0; i < r.lines.size(); ++i) {
     const CheckedLine& line = r.lines[i];
     out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(line.line) +
-           ", \"name\": " + Json(line.name) + ", \"starts\": [";
+           ", \"name\": " + JsonText(line.name, toUtf8) + ", \"starts\": [";
     for (std::size_t k = 0; k < line.starts.size(); ++k) {
       const PredictedStart& s = line.starts[k];
       out += std::string(k ? "," : "") + "\n      {\"request\": " + JsonTime(s.request) +
@@ -337,7 +337,7 @@ std::string CheckReportJson(const CheckReport& r) {
     if (p.kind == ProblemKind::kOverlap)
       out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
     if (p.kind == ProblemKind::kWakeTimersOff) out += JsonWakeTimersOff(r.power);
-    out += ", \"reason\": " + Json(p.reason) + "}";
+    out += ", \"reason\": " + JsonText(p.reason, toUtf8) + "}";
   }
   out += r.problems.empty() ? "]\n}\n" : "\n  ]\n}\n";
   return out;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "calendar.h"
 #include "fake_host.h"
 #include "power_plan.h"
@@ -138,7 +141,48 @@ TEST(ScheduleCheck, AWindowThatWouldNeverEndIsNeverPredicted) {
             "tell (4294967295 s)\n");
 }
 
-TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
+// A stand-in for the system's conversion: these characters, and ASCII.
+ToUtf8 TableConverter(std::vector<std::pair<std::string, std::string>> table) {
+  return [table](std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+      auto row = std::find_if(table.begin(), table.end(),
+                              [&](const auto& r) { return text.starts_with(r.first); });
+      const std::size_t used = row == table.end() ? 1 : row->first.size();
+      out += row == table.end() ? std::string(text.substr(0, 1)) : row->second;
+      text.remove_prefix(used);
+    }
+    return out;
+  };
+}
+
+const ToUtf8 Latin1 = TableConverter({{"\xe9", "\xc3\xa9"}});
+
+TEST(ScheduleCheck, JsonIsUtf8OfTheCodePageAndEscapesOnlyWhatJsonRequires) {
+  struct Case {
+    const char* codePage;
+    std::string text;
+    ToUtf8 toUtf8;
+    std::string json;
+  };
+  const Case cases[] = {
+      {"1251", "\xc4\xee\xec",
+       TableConverter({{"\xc4", "\xd0\x94"}, {"\xee", "\xd0\xbe"}, {"\xec", "\xd0\xbc"}}),
+       "\"\xd0\x94\xd0\xbe\xd0\xbc\""},
+      // The second byte of each character is a backslash: converted, not escaped.
+      {"932", "\x83\x5c\x95\x5c",
+       TableConverter({{"\x83\x5c", "\xe3\x82\xbd"}, {"\x95\x5c", "\xe8\xa1\xa8"}}),
+       "\"\xe3\x82\xbd\xe8\xa1\xa8\""},
+      {"65001", "Caf\xc3\xa9", TableConverter({}), "\"Caf\xc3\xa9\""},
+      {"control, quote, backslash", "a\"b\\c\td\x7f", TableConverter({}),
+       "\"a\\\"b\\\\c\\u0009d\x7f\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JsonText(c.text, c.toUtf8), c.json) << c.codePage;
+  }
+}
+
+TEST(ScheduleCheck, JsonCarriesTheSameFactsInUtf8) {
   CheckOptions options;
   options.now = Calendar("Dec 08,2026 07:00:00 PM");
   options.days = 1;
@@ -147,7 +191,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       Line(name, "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once") +
       Line(name, "Dec 08,2026 08:10:00 PM", "Dec 08,2026 08:20:00 PM", "Once");
   EXPECT_EQ(
-      CheckReportJson(RunScheduleCheck(file, options)),
+      CheckReportJson(RunScheduleCheck(file, options), Latin1),
       "{\n"
       "  \"from\": \"Dec 08,2026 07:00:00 PM\",\n"
       "  \"until\": \"Dec 09,2026 07:00:00 PM\",\n"
@@ -155,12 +199,12 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "  \"audio\": false,\n"
       "  \"stopped\": null,\n"
       "  \"lines\": [\n"
-      "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "    {\"line\": 1, \"name\": \"Caf\xc3\xa9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
       "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800, \"wake\": \"Dec 08,2026 07:59:00 "
       "PM\"}\n"
       "    ]},\n"
-      "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "    {\"line\": 2, \"name\": \"Caf\xc3\xa9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
       "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600, \"wake\": \"Dec 08,2026 08:09:00 "
       "PM\"}\n"
@@ -168,7 +212,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "  ],\n"
       "  \"problems\": [\n"
       "    {\"line\": 2, \"kind\": \"same-name\", \"other\": 1, \"reason\": \"same name as line 1: "
-      "a save of \\\"Caf\\u00e9 \\\"live\\\"\\\" replaces only that line\"},\n"
+      "a save of \\\"Caf\xc3\xa9 \\\"live\\\"\\\" replaces only that line\"},\n"
       "    {\"line\": 2, \"kind\": \"overlap\", \"other\": 1, \"from\": \"Dec 08,2026 08:10:00 "
       "PM\", "
       "\"to\": \"Dec 08,2026 08:20:00 PM\", \"reason\": \"its window overlaps that of line 1 from "
@@ -218,8 +262,8 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       {facts({kEnabled, kEnabled}), "", ""},
       {facts({kEnabled, kEnabled}, true), "computer: " + std::string(kModernStandbyNotice),
        "modern-standby"},
-      {facts({kEnabled, kEnabled}, false, true),
-       "power plan: " + std::string(kSignInOnWakeNotice), "sign-in-on-wake"},
+      {facts({kEnabled, kEnabled}, false, true), "power plan: " + std::string(kSignInOnWakeNotice),
+       "sign-in-on-wake"},
   };
   for (const Case& c : cases) {
     auto run = [&](const std::string& file, bool json, std::string& out) {
@@ -228,8 +272,8 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       std::vector<std::string> args = {"--days", "1", file};
       if (json) args.insert(args.begin(), "--json");
       return RunCheckProgram(
-          args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-          [&] { return c.facts; }, out, err);
+          args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); }, [&] { return c.facts; },
+          Latin1, out, err);
     };
     const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
     std::string out;
@@ -239,11 +283,11 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
                   (c.problem.empty() ? "No problems.\n" : "Problems:\n" + c.problem + "\n"))
         << label;
     run("ahead.log", true, out);
-    const std::string kind = c.jsonOff[0] == '['
-                                 ? "\"wake-timers-off\", \"off\": " + c.jsonOff
-                                 : "\"" + c.jsonOff + "\"";
+    const std::string kind = c.jsonOff[0] == '[' ? "\"wake-timers-off\", \"off\": " + c.jsonOff
+                                                 : "\"" + c.jsonOff + "\"";
     EXPECT_EQ(out.find("\"kind\": " + kind + ", \"reason\""),
-              c.problem.empty() ? std::string::npos : out.find("\"kind\"")) << label;
+              c.problem.empty() ? std::string::npos : out.find("\"kind\""))
+        << label;
     // Already open at the check's start, or not within its days: nothing to wake for.
     for (const char* file : {"open.log", "later.log"}) {
       EXPECT_EQ(run(file, false, out), 0) << label << " " << file;
@@ -262,7 +306,7 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
     err.clear();
     return RunCheckProgram(
         args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-        [] { return PowerFacts{}; }, out, err);
+        [] { return PowerFacts{}; }, Latin1, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "
