@@ -105,6 +105,25 @@ std::vector<PowerNotice> PowerNotices(const WakeFacts& facts) {
   return notices;
 }
 
+std::vector<std::string> NoticePieces(std::string_view text, std::size_t limit) {
+  std::vector<std::string> pieces;
+  while (!text.empty() && limit > 0) {
+    std::size_t cut = text.size();
+    if (cut > limit) {
+      const std::string_view head = text.substr(0, limit + 1);
+      const std::size_t sentence = head.rfind(". ");
+      const std::size_t word = head.rfind(' ');
+      cut = sentence != std::string_view::npos ? sentence + 1
+            : word != std::string_view::npos && word > 0 ? word
+                                                       : limit;
+    }
+    pieces.emplace_back(text.substr(0, cut));
+    text.remove_prefix(cut);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  }
+  return pieces;
+}
+
 PowerApplied PowerApplier::Apply(const PowerState& wanted, bool audioMode) {
   std::lock_guard<std::mutex> lock(mutex_);
   PowerApplied applied;

@@ -121,6 +121,11 @@ WakeTimerPlan WakeTimersThatMatter(const PowerFacts& facts);
 // power source in use.
 std::vector<PowerNotice> PowerNotices(const WakeFacts& facts);
 
+// A notice in pieces of at most limit bytes, cut after a sentence where one
+// fits, else after a word: a notification balloon holds fewer characters
+// than some notices have.
+std::vector<std::string> NoticePieces(std::string_view text, std::size_t limit);
+
 // What one Apply changed.
 struct PowerApplied {
   std::optional<WakeResult> armed;

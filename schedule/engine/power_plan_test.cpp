@@ -228,5 +228,28 @@ TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
   EXPECT_EQ(power.planReads, 3);
 }
 
+TEST(PowerPlan, ANoticeIsCutForTheBalloonAfterASentenceOrAWord) {
+  struct Case {
+    std::string_view text;
+    std::size_t limit;
+    std::vector<std::string> pieces;
+  };
+  const Case cases[] = {
+      {"Short. Enough.", 20, {"Short. Enough."}},
+      {"First one. Second one.", 15, {"First one.", "Second one."}},
+      {"No sentence ends here", 12, {"No sentence", "ends here"}},
+      {"Unbroken", 3, {"Unb", "rok", "en"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NoticePieces(c.text, c.limit), c.pieces) << c.text;
+  }
+  std::string joined;
+  for (const std::string& piece : NoticePieces(kNoResumeNotice, 255)) {
+    EXPECT_LE(piece.size(), 255u);
+    joined += (joined.empty() ? "" : " ") + piece;
+  }
+  EXPECT_EQ(joined, kNoResumeNotice);
+}
+
 }  // namespace
 }  // namespace ormidal
