@@ -21,6 +21,10 @@ namespace ormidal {
 namespace {
 
 constexpr UINT kNoticeIconId = 1;
+constexpr UINT_PTR kPieceTimer = 1;
+constexpr UINT kPieceSpacingMs = 10000;
+// What a balloon holds: szInfo without its end zero.
+constexpr std::size_t kBalloonLimit = std::size(NOTIFYICONDATAW{}.szInfo) - 1;
 
 // Copies text into a fixed field of the shell's, cut to leave room for the end zero.
 template <std::size_t N>
@@ -101,35 +105,57 @@ void AppEngineUi::NoticeBox(const std::string& text) {
 
 bool AppEngineUi::ShowBalloon(const std::string& text) {
   if (FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr) return false;
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.uID = kNoticeIconId;
-  const std::string caption = ProgramCaption();
   if (!iconAdded_) {
     if (iconWindow_ == nullptr) {
       iconWindow_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     nullptr, nullptr);
+      if (iconWindow_ == nullptr) return false;
+      SetWindowLongPtrW(iconWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    if (iconWindow_ == nullptr) return false;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
     data.hWnd = iconWindow_;
+    data.uID = kNoticeIconId;
     data.uFlags = NIF_ICON | NIF_TIP;
     data.hIcon = LoadIconA(nullptr, IDI_INFORMATION);
-    CopyField(data.szTip, caption);
+    CopyField(data.szTip, ProgramCaption());
     if (!Shell_NotifyIconW(NIM_ADD, &data)) return false;
     iconAdded_ = true;
   }
+  // Wide characters are never more than the bytes they come from.
+  const bool waiting = !pieces_.empty();
+  for (std::string& piece : NoticePieces(text, kBalloonLimit)) pieces_.push_back(std::move(piece));
+  if (!waiting) ShowNextPiece();
+  return true;
+}
+
+// A balloon replaces the one before on some shells: the next piece comes
+// once this one has been shown for the shortest time a balloon stays.
+void AppEngineUi::ShowNextPiece() {
+  if (pieces_.empty()) return;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
   data.hWnd = iconWindow_;
+  data.uID = kNoticeIconId;
   data.uFlags = NIF_INFO;
   data.dwInfoFlags = NIIF_INFO;
-  CopyField(data.szInfoTitle, caption);
-  // Wide characters are never more than the bytes they come from.
-  bool shown = false;
-  for (const std::string& piece : NoticePieces(text, std::size(data.szInfo) - 1)) {
-    CopyField(data.szInfo, piece);
-    if (!Shell_NotifyIconW(NIM_MODIFY, &data)) break;
-    shown = true;
+  CopyField(data.szInfoTitle, ProgramCaption());
+  CopyField(data.szInfo, pieces_.front());
+  if (!Shell_NotifyIconW(NIM_MODIFY, &data)) {
+    std::string rest;
+    for (const std::string& piece : pieces_) rest += (rest.empty() ? "" : " ") + piece;
+    pieces_.clear();
+    NoticeBox(rest);  // the shell took no balloon: the rest in a box
+    return;
   }
-  return shown;
+  pieces_.pop_front();
+  if (!pieces_.empty()) SetTimer(iconWindow_, kPieceTimer, kPieceSpacingMs, &NextPieceDue);
+}
+
+void CALLBACK AppEngineUi::NextPieceDue(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  auto* ui = reinterpret_cast<AppEngineUi*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (ui != nullptr) ui->ShowNextPiece();
 }
 
 void AppEngineUi::RemoveNoticeIcon() {
@@ -143,7 +169,10 @@ void AppEngineUi::RemoveNoticeIcon() {
 
 AppEngineUi::~AppEngineUi() {
   RemoveNoticeIcon();
-  if (iconWindow_ != nullptr) DestroyWindow(iconWindow_);
+  if (iconWindow_ != nullptr) {
+    KillTimer(iconWindow_, kPieceTimer);
+    DestroyWindow(iconWindow_);
+  }
 }
 
 }  // namespace ormidal

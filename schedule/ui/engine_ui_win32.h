@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 #include <string>
 
 #include "engine.h"
@@ -34,11 +35,15 @@ class AppEngineUi final : public EngineUi {
   ~AppEngineUi() override;
 
  private:
-  bool ShowBalloon(const std::string& text);  // UI thread
+  // UI thread; false when there is no notification area to show it in.
+  bool ShowBalloon(const std::string& text);
+  void ShowNextPiece();
+  static void CALLBACK NextPieceDue(HWND window, UINT message, UINT_PTR timer, DWORD time);
 
   TimerDlg* dialog_ = nullptr;  // read by the queued tasks, on the UI thread
   std::atomic<HWND> iconWindow_{nullptr};  // made on the UI thread
   std::atomic<bool> iconAdded_{false};
+  std::deque<std::string> pieces_;  // of notices still to show, UI thread
 };
 
 }  // namespace ormidal
