@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
+#include <tuple>
 
 #include "calendar.h"
 #include "fake_host.h"
@@ -148,9 +148,8 @@ ToUtf8 TableConverter(std::vector<std::pair<std::string, std::string>> table) {
     while (!text.empty()) {
       auto row = std::find_if(table.begin(), table.end(),
                               [&](const auto& r) { return text.starts_with(r.first); });
-      const std::size_t used = row == table.end() ? 1 : row->first.size();
-      out += row == table.end() ? std::string(text.substr(0, 1)) : row->second;
-      text.remove_prefix(used);
+      out += row == table.end() ? text.substr(0, 1) : row->second;
+      text.remove_prefix(row == table.end() ? 1 : row->first.size());
     }
     return out;
   };
@@ -159,27 +158,19 @@ ToUtf8 TableConverter(std::vector<std::pair<std::string, std::string>> table) {
 const ToUtf8 Latin1 = TableConverter({{"\xe9", "\xc3\xa9"}});
 
 TEST(ScheduleCheck, JsonIsUtf8OfTheCodePageAndEscapesOnlyWhatJsonRequires) {
-  struct Case {
-    const char* codePage;
-    std::string text;
-    ToUtf8 toUtf8;
-    std::string json;
-  };
-  const Case cases[] = {
-      {"1251", "\xc4\xee\xec",
+  const std::tuple<std::string, ToUtf8, std::string> cases[] = {
+      // Code page 1251.
+      {"\xc4\xee\xec",
        TableConverter({{"\xc4", "\xd0\x94"}, {"\xee", "\xd0\xbe"}, {"\xec", "\xd0\xbc"}}),
        "\"\xd0\x94\xd0\xbe\xd0\xbc\""},
-      // The second byte of each character is a backslash: converted, not escaped.
-      {"932", "\x83\x5c\x95\x5c",
+      // Code page 932: each character's second byte is a backslash, converted, not escaped.
+      {"\x83\x5c\x95\x5c",
        TableConverter({{"\x83\x5c", "\xe3\x82\xbd"}, {"\x95\x5c", "\xe8\xa1\xa8"}}),
        "\"\xe3\x82\xbd\xe8\xa1\xa8\""},
-      {"65001", "Caf\xc3\xa9", TableConverter({}), "\"Caf\xc3\xa9\""},
-      {"control, quote, backslash", "a\"b\\c\td\x7f", TableConverter({}),
-       "\"a\\\"b\\\\c\\u0009d\x7f\""},
+      {"Caf\xc3\xa9", TableConverter({}), "\"Caf\xc3\xa9\""},  // UTF-8, code page 65001
+      {"a\"b\\c\td\x7f", TableConverter({}), "\"a\\\"b\\\\c\\u0009d\x7f\""},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(JsonText(c.text, c.toUtf8), c.json) << c.codePage;
-  }
+  for (const auto& [text, toUtf8, json] : cases) EXPECT_EQ(JsonText(text, toUtf8), json) << text;
 }
 
 TEST(ScheduleCheck, JsonCarriesTheSameFactsInUtf8) {
@@ -237,33 +228,22 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       "sleep for scheduled recordings. To turn them on: Control Panel > Power Options > Change "
       "plan settings > Change advanced power settings > Sleep > Allow wake timers (Plugged in "
       "and On battery): Enable.";
-  auto facts = [](WakeTimerPlan plan, bool modernStandby = false, bool signIn = false) {
-    PowerFacts f;
-    f.battery = true;
-    f.wakeTimers = plan;
-    f.modernStandby = modernStandby;
-    f.signInOnWake.onAc = signIn;
-    return f;
-  };
   struct Case {
-    PowerFacts facts;
+    WakeTimerPlan plan;
     std::string problem;  // none: nothing claimed
     std::string jsonOff;  // or the kind's name where there is no "off"
+    bool modernStandby = false, signIn = false;
+    std::string where = "power plan: ";
   };
   const std::vector<Case> cases = {
-      {facts({kDisabled, kEnabled}), "power plan: " + std::string(kWakeTimersOffOnAcNotice),
-       "[\"ac\"]"},
-      {facts({kEnabled, kDisabled}), "power plan: " + std::string(kWakeTimersOffOnBatteryNotice),
-       "[\"battery\"]"},
-      {facts({kDisabled, kDisabled}), "power plan: " + both, "[\"ac\", \"battery\"]"},
-      {facts({kDisabled, kUnreadable}), "power plan: " + std::string(kWakeTimersOffOnAcNotice),
-       "[\"ac\"]"},
-      {facts({kUnreadable, kUnreadable}), "", ""},
-      {facts({kEnabled, kEnabled}), "", ""},
-      {facts({kEnabled, kEnabled}, true), "computer: " + std::string(kModernStandbyNotice),
-       "modern-standby"},
-      {facts({kEnabled, kEnabled}, false, true), "power plan: " + std::string(kSignInOnWakeNotice),
-       "sign-in-on-wake"},
+      {{kDisabled, kEnabled}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
+      {{kEnabled, kDisabled}, kWakeTimersOffOnBatteryNotice, "[\"battery\"]"},
+      {{kDisabled, kDisabled}, both, "[\"ac\", \"battery\"]"},
+      {{kDisabled, kUnreadable}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
+      {{kUnreadable, kUnreadable}, "", ""},
+      {{kEnabled, kEnabled}, "", ""},
+      {{kEnabled, kEnabled}, kModernStandbyNotice, "modern-standby", true, false, "computer: "},
+      {{kEnabled, kEnabled}, kSignInOnWakeNotice, "sign-in-on-wake", false, true},
   };
   for (const Case& c : cases) {
     auto run = [&](const std::string& file, bool json, std::string& out) {
@@ -272,7 +252,8 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       std::vector<std::string> args = {"--days", "1", file};
       if (json) args.insert(args.begin(), "--json");
       return RunCheckProgram(
-          args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); }, [&] { return c.facts; },
+          args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
+          [&] { return PowerFacts{true, c.modernStandby, {}, c.plan, {}, {}, {c.signIn, {}}}; },
           Latin1, out, err);
     };
     const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
@@ -280,14 +261,14 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
     EXPECT_EQ(run("ahead.log", false, out), c.problem.empty() ? 0 : 1) << label;
     EXPECT_EQ(out.substr(out.find("wake ")),
               "wake Dec 08,2026 07:59:00 PM\n" +
-                  (c.problem.empty() ? "No problems.\n" : "Problems:\n" + c.problem + "\n"))
+                  (c.problem.empty() ? "No problems.\n" : "Problems:\n" + c.where + c.problem +
+                                                             "\n"))
         << label;
     run("ahead.log", true, out);
     const std::string kind = c.jsonOff[0] == '[' ? "\"wake-timers-off\", \"off\": " + c.jsonOff
                                                  : "\"" + c.jsonOff + "\"";
     EXPECT_EQ(out.find("\"kind\": " + kind + ", \"reason\""),
-              c.problem.empty() ? std::string::npos : out.find("\"kind\""))
-        << label;
+              c.problem.empty() ? std::string::npos : out.find("\"kind\"")) << label;
     // Already open at the check's start, or not within its days: nothing to wake for.
     for (const char* file : {"open.log", "later.log"}) {
       EXPECT_EQ(run(file, false, out), 0) << label << " " << file;

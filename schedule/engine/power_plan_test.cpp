@@ -135,10 +135,11 @@ TEST(PowerPlan, AReasonEndingOnAnotherDayCarriesItsDate) {
             "Recording \"Night\" until Jan 06,2026 02:00:00 AM");
 }
 
-PowerFacts Facts(WakeTimerPlan plan, bool battery = true) {
+PowerFacts Facts(WakeTimerPlan plan, std::optional<bool> battery = true) {
   PowerFacts facts;
   facts.battery = battery;
   facts.modernStandby = false;
+  facts.onBattery = false;
   facts.wakeTimers = plan;
   return facts;
 }
@@ -146,63 +147,51 @@ PowerFacts Facts(WakeTimerPlan plan, bool battery = true) {
 TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
   using S = WakeTimerSetting;
   using K = PowerNoticeKind;
-  const PowerFacts offOnBattery = Facts({S::kEnabled, S::kDisabled});
-  const PowerFacts desktopOff = Facts({S::kEnabled, S::kDisabled}, false);
-  PowerFacts batteryUnknown = offOnBattery;
-  batteryUnknown.battery.reset();
-  PowerFacts neverSleepsOnAc = Facts({S::kDisabled, S::kDisabled});
-  neverSleepsOnAc.onBattery = false;
-  neverSleepsOnAc.sleepAfter = {0u, 900u};
-  neverSleepsOnAc.hibernateAfter = {0u, std::nullopt};
-  PowerFacts neverSleepsOnBattery = neverSleepsOnAc;
-  neverSleepsOnBattery.sleepAfter = {900u, 0u};
-  neverSleepsOnBattery.hibernateAfter = {std::nullopt, 0u};
-  PowerFacts modernStandby = Facts({S::kEnabled, S::kEnabled});
-  modernStandby.modernStandby = true;
-  PowerFacts signIn = Facts({S::kEnabled, S::kEnabled}, false);
-  signIn.signInOnWake = {true, std::nullopt};
-  PowerFacts signInAudio = signIn;
-  signInAudio.audioMode = true;
-  PowerFacts signInNeverSleeps = signIn;
-  signInNeverSleeps.sleepAfter.onAc = 0u;
-  signInNeverSleeps.hibernateAfter.onAc = 0u;
+  constexpr WakeResult kArmed = WakeResult::kArmed;
+  const WakeTimerPlan on = {S::kEnabled, S::kEnabled}, off = {S::kDisabled, S::kDisabled};
+  const WakeTimerPlan offOnAc = {S::kDisabled, S::kEnabled}, offOnDc = {S::kEnabled, S::kDisabled};
+  enum Never { kSleeps, kNeverOnAc, kNeverOnBattery };
   struct Case {
     const char* label;
     WakeResult armed;
     PowerFacts facts;
-    bool startAhead;
-    std::vector<PowerNotice> notices;
+    Never never = kSleeps;
+    std::vector<PowerNotice> notices = {};
+    bool startAhead = true;
   };
+  auto wake = [&](const char* text) { return std::vector<PowerNotice>{{K::kWake, text}}; };
+  PowerFacts standby = Facts(on), signIn = Facts(on, false), audio = Facts(on, false);
+  standby.modernStandby = true;
+  signIn.signInOnWake = audio.signInOnWake = {true, std::nullopt};
+  audio.audioMode = true;
   const Case cases[] = {
-      {"all well", WakeResult::kArmed, Facts({S::kEnabled, S::kEnabled}), true, {}},
-      {"off on both", WakeResult::kArmed, Facts({S::kDisabled, S::kDisabled}), true,
-       {{K::kWake, kWakeTimersOffNotice}}},
-      {"off on AC", WakeResult::kArmed, Facts({S::kDisabled, S::kEnabled}), true,
-       {{K::kWake, kWakeTimersOffOnAcNotice}}},
-      {"off on battery", WakeResult::kArmed, Facts({S::kUnreadable, S::kDisabled}), true,
-       {{K::kWake, kWakeTimersOffOnBatteryNotice}}},
-      {"plan unreadable", WakeResult::kArmed, Facts({S::kUnreadable, S::kUnreadable}), true, {}},
-      {"no start ahead", WakeResult::kArmed, Facts({S::kDisabled, S::kDisabled}), false, {}},
-      {"no resume", WakeResult::kArmedNoResume, Facts({S::kDisabled, S::kDisabled}), true,
-       {{K::kWake, kNoResumeNotice}}},
-      {"failed", WakeResult::kFailed, Facts({S::kEnabled, S::kEnabled}), true,
-       {{K::kWake, kWakeFailedNotice}}},
-      {"no battery", WakeResult::kArmed, desktopOff, true, {}},
-      {"battery unknown", WakeResult::kArmed, batteryUnknown, true, {}},
-      {"never sleeps on AC in use", WakeResult::kFailed, neverSleepsOnAc, true, {}},
-      {"never sleeps on battery", WakeResult::kArmed, neverSleepsOnBattery, true,
-       {{K::kWake, kWakeTimersOffOnAcNotice}}},
-      {"modern standby", WakeResult::kArmed, modernStandby, true,
-       {{K::kModernStandby, kModernStandbyNotice}}},
-      {"sign-in on wake", WakeResult::kArmed, signIn, true,
-       {{K::kSignInOnWake, kSignInOnWakeNotice}}},
-      {"sign-in, audio mode", WakeResult::kArmed, signInAudio, true, {}},
-      {"sign-in, never sleeps", WakeResult::kArmed, signInNeverSleeps, true, {}},
-      {"all unreadable", WakeResult::kArmed, PowerFacts{}, true, {}},
+      {"all well", kArmed, Facts(on)},
+      {"off on both", kArmed, Facts(off), kSleeps, wake(kWakeTimersOffNotice)},
+      {"off on AC", kArmed, Facts(offOnAc), kSleeps, wake(kWakeTimersOffOnAcNotice)},
+      {"off on battery", kArmed, Facts({S::kUnreadable, S::kDisabled}), kSleeps,
+       wake(kWakeTimersOffOnBatteryNotice)},
+      {"no start ahead", kArmed, Facts(off), kSleeps, {}, false},
+      {"no resume", WakeResult::kArmedNoResume, Facts(off), kSleeps, wake(kNoResumeNotice)},
+      {"failed", WakeResult::kFailed, Facts(on), kSleeps, wake(kWakeFailedNotice)},
+      {"no battery", kArmed, Facts(offOnDc, false)},
+      {"battery unknown", kArmed, Facts(offOnDc, std::nullopt)},
+      {"never sleeps on AC, in use", WakeResult::kFailed, Facts(off), kNeverOnAc},
+      {"never sleeps on battery", kArmed, Facts(off), kNeverOnBattery,
+       wake(kWakeTimersOffOnAcNotice)},
+      {"modern standby", kArmed, standby, kSleeps, {{K::kModernStandby, kModernStandbyNotice}}},
+      {"sign-in on wake", kArmed, signIn, kSleeps, {{K::kSignInOnWake, kSignInOnWakeNotice}}},
+      {"sign-in, audio mode", kArmed, audio},
+      {"sign-in, never sleeps", kArmed, signIn, kNeverOnAc},
+      {"all unreadable", kArmed, PowerFacts{}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    EXPECT_EQ(PowerNotices({c.armed, c.facts, c.startAhead}), c.notices);
+  for (Case c : cases) {
+    // "Never" is both timeouts 0 on that source; the other sleeps after 15 minutes.
+    if (c.never != kSleeps) {
+      c.facts.sleepAfter = c.never == kNeverOnAc ? PerSource<std::optional<uint32_t>>{0u, 900u}
+                                                 : PerSource<std::optional<uint32_t>>{900u, 0u};
+      c.facts.hibernateAfter = {0u, 0u};
+    }
+    EXPECT_EQ(PowerNotices({c.armed, c.facts, c.startAhead}), c.notices) << c.label;
   }
 
   // An unreadable plan uses up nothing; each kind is told once, in the mode
@@ -212,7 +201,7 @@ TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
   power.facts = Facts({S::kUnreadable, S::kUnreadable});
   PowerState wanted{Jan5(20, 0, 0), std::nullopt};
   EXPECT_TRUE(applier.Apply(wanted).notices.empty());
-  power.facts = offOnBattery;
+  power.facts = Facts(offOnDc);
   power.facts.signInOnWake.onAc = true;
   wanted.wake = Jan5(21, 0, 0);
   EXPECT_EQ(applier.Apply(wanted, true).notices,
@@ -229,26 +218,13 @@ TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
 }
 
 TEST(PowerPlan, ANoticeIsCutForTheBalloonAfterASentenceOrAWord) {
-  struct Case {
-    std::string_view text;
-    std::size_t limit;
-    std::vector<std::string> pieces;
+  const std::pair<std::string_view, std::vector<std::string>> cases[] = {
+      {"Short. Text.", {"Short. Text."}},
+      {"One. Two three.", {"One.", "Two three."}},
+      {"No sentence ends", {"No sentence", "ends"}},
+      {"Unbrokenwordxyz", {"Unbrokenword", "xyz"}},
   };
-  const Case cases[] = {
-      {"Short. Enough.", 20, {"Short. Enough."}},
-      {"First one. Second one.", 15, {"First one.", "Second one."}},
-      {"No sentence ends here", 12, {"No sentence", "ends here"}},
-      {"Unbroken", 3, {"Unb", "rok", "en"}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(NoticePieces(c.text, c.limit), c.pieces) << c.text;
-  }
-  std::string joined;
-  for (const std::string& piece : NoticePieces(kNoResumeNotice, 255)) {
-    EXPECT_LE(piece.size(), 255u);
-    joined += (joined.empty() ? "" : " ") + piece;
-  }
-  EXPECT_EQ(joined, kNoResumeNotice);
+  for (const auto& [text, pieces] : cases) EXPECT_EQ(NoticePieces(text, 12), pieces) << text;
 }
 
 }  // namespace
