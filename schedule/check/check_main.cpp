@@ -10,10 +10,11 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string out;
   std::string err;
-  const int code =
-      ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow,
-                               ormidal::ActiveWakeTimerPlan, out, err);
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  std::fwrite(err.data(), 1, err.size(), stderr);
+  bool outUtf8 = false;
+  const int code = ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow,
+                                            ormidal::ActivePowerFacts, ormidal::SystemTextToUtf8,
+                                            out, err, &outUtf8);
+  ormidal::WriteStandard(stdout, out, outUtf8);
+  ormidal::WriteStandard(stderr, err, false);
   return code;
 }

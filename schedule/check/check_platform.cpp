@@ -1,5 +1,6 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
-// and the C library's local calendar. There is no power plan to read.
+// and the C library's local calendar. There is no power plan to read, and
+// schedule text is taken as Latin-1, the code points its bytes name.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -26,6 +27,24 @@ CalendarRecord LocalNow() {
   return r;
 }
 
-WakeTimerPlan ActiveWakeTimerPlan() { return {}; }
+PowerFacts ActivePowerFacts() { return {}; }
+
+std::string SystemTextToUtf8(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
+}
+
+void WriteStandard(std::FILE* stream, std::string_view text, bool) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
 
 }  // namespace ormidal

@@ -1,13 +1,51 @@
-// The local time and the power plan for ormidal-check on Windows: read as
-// the scheduler reads them.
+// The local time, the power facts and the code page for ormidal-check on
+// Windows: read as the scheduler reads them.
+#include <algorithm>
+
 #include "engine_win32.h"
 #include "power_win32.h"
 #include "schedule_check.h"
+#include "text_win32.h"
 
 namespace ormidal {
+namespace {
+
+// Some consoles refuse one very long write.
+constexpr std::size_t kConsoleChunk = 8192;
+
+// A console shows its own code page, not the system's: characters go to it
+// as UTF-16. GetConsoleMode tells a console from the NUL device.
+bool WriteConsoleText(HANDLE handle, std::string_view text, bool utf8) {
+  DWORD mode = 0;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      GetFileType(handle) != FILE_TYPE_CHAR || !GetConsoleMode(handle, &mode)) {
+    return false;
+  }
+  const std::wstring wide = fw::Widen(text, utf8 ? CP_UTF8 : CP_ACP);
+  for (std::size_t at = 0; at < wide.size();) {
+    const DWORD count = static_cast<DWORD>(std::min(kConsoleChunk, wide.size() - at));
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, wide.data() + at, count, &written, nullptr) || written == 0) {
+      return at > 0;  // what went out stays out; nothing is written twice
+    }
+    at += written;
+  }
+  return true;
+}
+
+}  // namespace
 
 CalendarRecord LocalNow() { return Win32EngineSystem().LocalTime(); }
 
-WakeTimerPlan ActiveWakeTimerPlan() { return Win32PowerSystem().ReadWakeTimerPlan(); }
+PowerFacts ActivePowerFacts() { return Win32PowerSystem().ReadPowerFacts(); }
+
+std::string SystemTextToUtf8(std::string_view text) {
+  return fw::Narrow(fw::Widen(text, CP_ACP), CP_UTF8);
+}
+
+void WriteStandard(std::FILE* stream, std::string_view text, bool utf8) {
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (!WriteConsoleText(handle, text, utf8)) std::fwrite(text.data(), 1, text.size(), stream);
+}
 
 }  // namespace ormidal

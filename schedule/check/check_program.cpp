@@ -26,8 +26,8 @@ bool IsCount(const std::string& text) {
 
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
-                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err) {
+                    const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
+                    std::string& out, std::string& err, bool* outUtf8) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
     return 2;
@@ -48,6 +48,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
       options.audioMode = true;
     } else if (arg == "--json") {
       json = true;
+      if (outUtf8 != nullptr) *outUtf8 = true;
     } else if (arg == "--now") {
       const FileTime now = hasValue ? GetFileTime(args[++i]) : 0;
       if (now == 0 || !FileTimeToRecord(now, options.now)) {
@@ -87,6 +88,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
     query.schedulePath = paths[0];
     query.options = options;
     query.json = json;
+    query.toUtf8 = toUtf8;
     std::string error;
     const int code = RunHistoryQuery(query, files, out, error);
     return code == 2 ? fail(error) : code;
@@ -94,9 +96,9 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   std::string contents;
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
-  options.wakeTimers = wakeTimerPlan();
+  options.power = powerFacts();
   const CheckReport report = RunScheduleCheck(contents, options);
-  out += json ? CheckReportJson(report) : CheckReportText(report);
+  out += json ? CheckReportJson(report, toUtf8) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;
 }
 

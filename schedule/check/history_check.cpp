@@ -39,10 +39,11 @@ std::string EventText(const HistoryEvent& event) {
   return out + "\n";
 }
 
-std::string EventJson(const HistoryEvent& event) {
-  std::string out = "{\"time\": " + JsonText(FileTimeToText(event.time));
+std::string EventJson(const HistoryEvent& event, const ToUtf8& toUtf8) {
+  std::string out = "{\"time\": " + JsonText(FileTimeToText(event.time), toUtf8);
   for (const HistoryField& field : HistoryFields(event)) {
-    out += ", " + JsonText(field.key) + ": " + (field.number ? field.value : JsonText(field.value));
+    out += ", " + JsonText(field.key, toUtf8) + ": " +
+           (field.number ? field.value : JsonText(field.value, toUtf8));
   }
   return out + "}";
 }
@@ -156,29 +157,31 @@ std::string SinceReportText(const SinceReport& r) {
   return out + DamagedText(r.damaged);
 }
 
-std::string SinceReportJson(const SinceReport& r) {
-  std::string out = "{\n  \"since\": " + JsonText(FileTimeToText(r.since)) +
-                    ",\n  \"until\": " + JsonText(FileTimeToText(r.until)) + ",\n  \"predicted\": [";
+std::string SinceReportJson(const SinceReport& r, const ToUtf8& toUtf8) {
+  std::string out = "{\n  \"since\": " + JsonText(FileTimeToText(r.since), toUtf8) +
+                    ",\n  \"until\": " + JsonText(FileTimeToText(r.until), toUtf8) +
+                    ",\n  \"predicted\": [";
   for (std::size_t i = 0; i < r.predicted.size(); ++i) {
     const PredictedOutcome& p = r.predicted[i];
     out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(p.line) +
-           ", \"name\": " + JsonText(p.name) +
-           ", \"request\": " + JsonText(FileTimeToText(p.start.request)) +
-           ", \"window\": " + JsonText(FileTimeToText(p.start.start)) +
+           ", \"name\": " + JsonText(p.name, toUtf8) +
+           ", \"request\": " + JsonText(FileTimeToText(p.start.request), toUtf8) +
+           ", \"window\": " + JsonText(FileTimeToText(p.start.start), toUtf8) +
            ", \"seconds\": " + std::to_string((p.start.end - p.start.start) / kTicksPerSecond);
     if (p.sent == nullptr) {
-      out += ", \"outcome\": \"missed\", \"reason\": " + JsonText(MissedReason(p.reason)) + "}";
+      out += ", \"outcome\": \"missed\", \"reason\": " + JsonText(MissedReason(p.reason), toUtf8) +
+             "}";
       continue;
     }
     out += std::string(", \"outcome\": ") + (p.Late() ? "\"late\"" : "\"sent\"") +
-           ", \"sent\": " + JsonText(FileTimeToText(p.sent->time)) +
+           ", \"sent\": " + JsonText(FileTimeToText(p.sent->time), toUtf8) +
            ", \"ms\": " + std::to_string(p.sent->ms);
     if (p.Late()) out += ", \"late_ms\": " + std::to_string(LateMs(p));
     out += "}";
   }
   out += r.predicted.empty() ? "],\n  \"unpredicted\": [" : "\n  ],\n  \"unpredicted\": [";
   for (std::size_t i = 0; i < r.unpredicted.size(); ++i) {
-    out += std::string(i ? "," : "") + "\n    " + EventJson(*r.unpredicted[i]);
+    out += std::string(i ? "," : "") + "\n    " + EventJson(*r.unpredicted[i], toUtf8);
   }
   out += r.unpredicted.empty() ? "]" : "\n  ]";
   return out + ",\n  \"missed\": " + std::to_string(r.missed) +
@@ -193,11 +196,12 @@ std::string LastEventsText(const HistoryContents& history, std::size_t count) {
   return out + DamagedText(history.damaged);
 }
 
-std::string LastEventsJson(const HistoryContents& history, std::size_t count) {
+std::string LastEventsJson(const HistoryContents& history, std::size_t count,
+                           const ToUtf8& toUtf8) {
   std::string out = "{\n  \"events\": [";
   const std::size_t first = FirstShown(history, count);
   for (std::size_t i = first; i < history.events.size(); ++i) {
-    out += std::string(i > first ? "," : "") + "\n    " + EventJson(history.events[i]);
+    out += std::string(i > first ? "," : "") + "\n    " + EventJson(history.events[i], toUtf8);
   }
   out += first < history.events.size() ? "\n  ]" : "]";
   return out + ",\n  \"damaged\": " + std::to_string(history.damaged) + "\n}\n";
@@ -208,7 +212,8 @@ int RunHistoryQuery(const HistoryQuery& query, FileSystem& files, std::string& o
   HistoryContents history;
   if (query.last) {
     if (!ReadHistories(files, query.schedulePath, history, error)) return 2;
-    out += query.json ? LastEventsJson(history, *query.last) : LastEventsText(history, *query.last);
+    out += query.json ? LastEventsJson(history, *query.last, query.toUtf8)
+                      : LastEventsText(history, *query.last);
     return 0;
   }
   FileTime until = 0;
@@ -231,7 +236,7 @@ int RunHistoryQuery(const HistoryQuery& query, FileSystem& files, std::string& o
   options.days = static_cast<int>((until - since + kTicksPerDay - 1) / kTicksPerDay);
   const SinceReport report =
       CompareWithHistory(RunScheduleCheck(contents, options), history, since, until);
-  out += query.json ? SinceReportJson(report) : SinceReportText(report);
+  out += query.json ? SinceReportJson(report, query.toUtf8) : SinceReportText(report);
   return report.missed > 0 ? 1 : 0;
 }
 

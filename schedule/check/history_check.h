@@ -23,6 +23,7 @@ struct HistoryQuery {
   std::optional<FileTime> since;    // --since
   CheckOptions options;             // now: the end of --since; audioMode
   bool json = false;
+  ToUtf8 toUtf8;  // for JSON
 };
 
 // One predicted start and what the history shows of it.
@@ -50,9 +51,9 @@ SinceReport CompareWithHistory(const CheckReport& check, const HistoryContents& 
                                FileTime since, FileTime until);
 
 std::string SinceReportText(const SinceReport& report);
-std::string SinceReportJson(const SinceReport& report);
+std::string SinceReportJson(const SinceReport& report, const ToUtf8& toUtf8);
 std::string LastEventsText(const HistoryContents& history, std::size_t count);
-std::string LastEventsJson(const HistoryContents& history, std::size_t count);
+std::string LastEventsJson(const HistoryContents& history, std::size_t count, const ToUtf8& toUtf8);
 
 // Runs --history or --since: 0, or 1 when a predicted start was missed; 2
 // with error set when a file cannot be read or the span is wrong.

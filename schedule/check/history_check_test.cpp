@@ -74,7 +74,8 @@ class HistoryCheck : public ::testing::Test {
           FileTimeToRecord(GetFileTime("Dec 08,2026 11:00:00 PM"), r);
           return r;
         },
-        [] { return WakeTimerPlan{}; }, out, err);
+        [] { return PowerFacts{}; }, [](std::string_view text) { return std::string(text); }, out,
+        err);
   }
 
   MapFiles files;

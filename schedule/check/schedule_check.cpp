@@ -122,26 +122,25 @@ std::string SecondsText(FileTime ticks) {
 }
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
-constexpr std::array<const char*, 9> kKindNames = {
-    "too-short",       "not-an-entry", "never-starts", "read-error",     "past-200th-line",
-    "window-position", "same-name",    "overlap",      "wake-timers-off"};
-static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kWakeTimersOff) + 1);
+constexpr std::array<const char*, 11> kKindNames = {
+    "too-short",       "not-an-entry",    "never-starts",   "read-error",
+    "past-200th-line", "window-position", "same-name",      "overlap",
+    "wake-timers-off", "modern-standby",  "sign-in-on-wake"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kSignInOnWake) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
-// Schedule texts are single-byte text of the system code page: every byte
-// outside printable ASCII is written as the code point of the same number,
-// so the document is always valid.
-std::string Json(std::string_view text) {
+// A JSON string of UTF-8 text: only what JSON requires is escaped, so the
+// bytes of every character beyond ASCII pass as they are.
+std::string Json(std::string_view utf8) {
   std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (const char c : utf8) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20 || byte >= 0x7F) {
+    } else if (static_cast<unsigned char>(c) < 0x20) {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
       out += escaped;
     } else {
       out += c;
@@ -152,18 +151,25 @@ std::string Json(std::string_view text) {
 
 std::string JsonTime(FileTime point) { return Json(FileTimeToText(point)); }
 
-// The scheduler's own notice for this plan, once a start lies ahead to wake for.
-void AddWakeTimersOff(CheckReport& report) {
+// The scheduler's own notices for this machine, once a start lies ahead to wake for.
+void AddPowerProblems(CheckReport& report) {
   bool wakes = false;
   for (const CheckedLine& line : report.lines) {
     for (const PredictedStart& s : line.starts) wakes = wakes || s.wake.has_value();
   }
-  const std::optional<std::string> notice =
-      WakeNoticeText({WakeResult::kArmed, report.wakeTimers, wakes});
-  if (notice) report.problems.push_back({ProblemKind::kWakeTimersOff, 0, 0, 0, 0, *notice});
+  PowerFacts facts = report.power;
+  facts.audioMode = report.audioMode;
+  for (PowerNotice& notice : PowerNotices({WakeResult::kArmed, facts, wakes})) {
+    const ProblemKind kind =
+        notice.kind == PowerNoticeKind::kModernStandby  ? ProblemKind::kModernStandby
+        : notice.kind == PowerNoticeKind::kSignInOnWake ? ProblemKind::kSignInOnWake
+                                                        : ProblemKind::kWakeTimersOff;
+    report.problems.push_back({kind, 0, 0, 0, 0, std::move(notice.text)});
+  }
 }
 
-std::string JsonWakeTimersOff(const WakeTimerPlan& plan) {
+std::string JsonWakeTimersOff(const PowerFacts& facts) {
+  const WakeTimerPlan plan = WakeTimersThatMatter(facts);
   const bool ac = plan.onAc == WakeTimerSetting::kDisabled;
   const bool battery = plan.onBattery == WakeTimerSetting::kDisabled;
   return std::string(", \"off\": [") + (ac ? "\"ac\"" : "") + (ac && battery ? ", " : "") +
@@ -172,7 +178,9 @@ std::string JsonWakeTimersOff(const WakeTimerPlan& plan) {
 
 }  // namespace
 
-std::string JsonText(std::string_view text) { return Json(text); }
+// Converted before it is escaped: in a double-byte code page a character's
+// second byte may be a backslash.
+std::string JsonText(std::string_view text, const ToUtf8& toUtf8) { return Json(toUtf8(text)); }
 
 CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options) {
   const Passes passes(options);
@@ -181,7 +189,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   report.until = passes.Until();
   report.days = options.days;
   report.audioMode = options.audioMode;
-  report.wakeTimers = options.wakeTimers;
+  report.power = options.power;
   if (TooShortToSchedule(contents)) {
     report.messages.push_back(kNoRecordingsMessage);
     report.problems.push_back({ProblemKind::kTooShort, 0, 0, 0, 0,
@@ -272,7 +280,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   AddOverlaps(report, report.problems);
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
-  AddWakeTimersOff(report);
+  AddPowerProblems(report);
   return report;
 }
 
@@ -293,13 +301,15 @@ std::string CheckReportText(const CheckReport& r) {
   out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
   for (const Problem& p : r.problems) {
     std::string where = p.line == 0 ? "file" : "line " + std::to_string(p.line);
-    if (p.kind == ProblemKind::kWakeTimersOff) where = "power plan";
+    if (p.kind == ProblemKind::kWakeTimersOff || p.kind == ProblemKind::kSignInOnWake)
+      where = "power plan";
+    if (p.kind == ProblemKind::kModernStandby) where = "computer";
     out += where + ": " + p.reason + "\n";
   }
   return out;
 }
 
-std::string CheckReportJson(const CheckReport& r) {
+std::string CheckReportJson(const CheckReport& r, const ToUtf8& toUtf8) {
   std::string out = "{\n  \"from\": " + JsonTime(r.from) + ",\n  \"until\": " + JsonTime(r.until) +
                     ",\n  \"days\": " + std::to_string(r.days) +
                     ",\n  \"audio\": " + (r.audioMode ? "true" : "false") +
@@ -308,7 +318,7 @@ std::string CheckReportJson(const CheckReport& r) {
   for (std::size_t i = 0; i < r.lines.size(); ++i) {
     const CheckedLine& line = r.lines[i];
     out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(line.line) +
-           ", \"name\": " + Json(line.name) + ", \"starts\": [";
+           ", \"name\": " + JsonText(line.name, toUtf8) + ", \"starts\": [";
     for (std::size_t k = 0; k < line.starts.size(); ++k) {
       const PredictedStart& s = line.starts[k];
       out += std::string(k ? "," : "") + "\n      {\"request\": " + JsonTime(s.request) +
@@ -326,8 +336,8 @@ std::string CheckReportJson(const CheckReport& r) {
     if (p.otherLine != 0) out += ", \"other\": " + std::to_string(p.otherLine);
     if (p.kind == ProblemKind::kOverlap)
       out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
-    if (p.kind == ProblemKind::kWakeTimersOff) out += JsonWakeTimersOff(r.wakeTimers);
-    out += ", \"reason\": " + Json(p.reason) + "}";
+    if (p.kind == ProblemKind::kWakeTimersOff) out += JsonWakeTimersOff(r.power);
+    out += ", \"reason\": " + JsonText(p.reason, toUtf8) + "}";
   }
   out += r.problems.empty() ? "]\n}\n" : "\n  ]\n}\n";
   return out;

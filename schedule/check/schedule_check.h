@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,8 +26,8 @@ struct CheckOptions {
   CalendarRecord now;  // the scheduler is enabled at this moment
   int days = kCheckDays;
   bool audioMode = false;  // the window position is not checked
-  // The active power plan's wake timers; unreadable claims nothing.
-  WakeTimerPlan wakeTimers;
+  // This machine's power; an unreadable fact claims nothing.
+  PowerFacts power;
 };
 
 // One start request as the scheduler sends it.
@@ -54,6 +55,8 @@ enum class ProblemKind {
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
+  kModernStandby,   // the computer may not wake or stay awake for a start
+  kSignInOnWake,    // a woken computer shows the sign-in screen to a screen recording
 };
 
 struct Problem {
@@ -70,7 +73,7 @@ struct CheckReport {
   FileTime until = 0;
   int days = kCheckDays;
   bool audioMode = false;
-  WakeTimerPlan wakeTimers;
+  PowerFacts power;
   std::vector<CheckedLine> lines;     // the entry lines the scheduler reads
   std::vector<Problem> problems;      // by line, the power plan's last
   std::optional<FileTime> stopped;    // when the scheduler stops itself
@@ -79,23 +82,33 @@ struct CheckReport {
 
 CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options);
 
-std::string CheckReportText(const CheckReport& report);
-std::string CheckReportJson(const CheckReport& report);
+// Text of the system code page to UTF-8, which the JSON documents are on
+// every code page.
+using ToUtf8 = std::function<std::string(std::string_view)>;
 
-// A JSON string of schedule text: every byte outside printable ASCII as \u00XX.
-std::string JsonText(std::string_view text);
+std::string CheckReportText(const CheckReport& report);
+std::string CheckReportJson(const CheckReport& report, const ToUtf8& toUtf8);
+
+// A JSON string of schedule text, in UTF-8.
+std::string JsonText(std::string_view text, const ToUtf8& toUtf8);
 
 // The program without its process: arguments (without the program name) in,
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
+// Both texts are in the system code page, but for JSON, which is UTF-8 and
+// sets outUtf8.
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
-                    const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err);
+                    const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
+                    std::string& out, std::string& err, bool* outUtf8 = nullptr);
 
-// The local time now and the active power plan's wake timers; each
-// platform's program supplies them.
+// The local time now, this machine's power facts and its code page's
+// conversion; each platform's program supplies them.
 CalendarRecord LocalNow();
-WakeTimerPlan ActiveWakeTimerPlan();
+PowerFacts ActivePowerFacts();
+std::string SystemTextToUtf8(std::string_view text);
+// Writes text (UTF-8 or the system code page) to stdout or stderr: to a
+// console as characters, to a file or pipe as these very bytes.
+void WriteStandard(std::FILE* stream, std::string_view text, bool utf8);
 
 }  // namespace ormidal

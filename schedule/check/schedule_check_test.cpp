@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "calendar.h"
 #include "fake_host.h"
 #include "power_plan.h"
@@ -138,7 +141,39 @@ TEST(ScheduleCheck, AWindowThatWouldNeverEndIsNeverPredicted) {
             "tell (4294967295 s)\n");
 }
 
-TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
+// A stand-in for the system's conversion: these characters, and ASCII.
+ToUtf8 TableConverter(std::vector<std::pair<std::string, std::string>> table) {
+  return [table](std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+      auto row = std::find_if(table.begin(), table.end(),
+                              [&](const auto& r) { return text.starts_with(r.first); });
+      out += row == table.end() ? text.substr(0, 1) : row->second;
+      text.remove_prefix(row == table.end() ? 1 : row->first.size());
+    }
+    return out;
+  };
+}
+
+const ToUtf8 Latin1 = TableConverter({{"\xe9", "\xc3\xa9"}});
+
+TEST(ScheduleCheck, JsonIsUtf8OfTheCodePageAndEscapesOnlyWhatJsonRequires) {
+  const std::tuple<std::string, ToUtf8, std::string> cases[] = {
+      // Code page 1251.
+      {"\xc4\xee\xec",
+       TableConverter({{"\xc4", "\xd0\x94"}, {"\xee", "\xd0\xbe"}, {"\xec", "\xd0\xbc"}}),
+       "\"\xd0\x94\xd0\xbe\xd0\xbc\""},
+      // Code page 932: each character's second byte is a backslash, converted, not escaped.
+      {"\x83\x5c\x95\x5c",
+       TableConverter({{"\x83\x5c", "\xe3\x82\xbd"}, {"\x95\x5c", "\xe8\xa1\xa8"}}),
+       "\"\xe3\x82\xbd\xe8\xa1\xa8\""},
+      {"Caf\xc3\xa9", TableConverter({}), "\"Caf\xc3\xa9\""},  // UTF-8, code page 65001
+      {"a\"b\\c\td\x7f", TableConverter({}), "\"a\\\"b\\\\c\\u0009d\x7f\""},
+  };
+  for (const auto& [text, toUtf8, json] : cases) EXPECT_EQ(JsonText(text, toUtf8), json) << text;
+}
+
+TEST(ScheduleCheck, JsonCarriesTheSameFactsInUtf8) {
   CheckOptions options;
   options.now = Calendar("Dec 08,2026 07:00:00 PM");
   options.days = 1;
@@ -147,7 +182,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       Line(name, "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once") +
       Line(name, "Dec 08,2026 08:10:00 PM", "Dec 08,2026 08:20:00 PM", "Once");
   EXPECT_EQ(
-      CheckReportJson(RunScheduleCheck(file, options)),
+      CheckReportJson(RunScheduleCheck(file, options), Latin1),
       "{\n"
       "  \"from\": \"Dec 08,2026 07:00:00 PM\",\n"
       "  \"until\": \"Dec 09,2026 07:00:00 PM\",\n"
@@ -155,12 +190,12 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "  \"audio\": false,\n"
       "  \"stopped\": null,\n"
       "  \"lines\": [\n"
-      "    {\"line\": 1, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "    {\"line\": 1, \"name\": \"Caf\xc3\xa9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:00:00 PM\", \"start\": \"Dec 08,2026 08:00:00 PM\", "
       "\"end\": \"Dec 08,2026 08:30:00 PM\", \"seconds\": 1800, \"wake\": \"Dec 08,2026 07:59:00 "
       "PM\"}\n"
       "    ]},\n"
-      "    {\"line\": 2, \"name\": \"Caf\\u00e9 \\\"live\\\"\", \"starts\": [\n"
+      "    {\"line\": 2, \"name\": \"Caf\xc3\xa9 \\\"live\\\"\", \"starts\": [\n"
       "      {\"request\": \"Dec 08,2026 08:10:00 PM\", \"start\": \"Dec 08,2026 08:10:00 PM\", "
       "\"end\": \"Dec 08,2026 08:20:00 PM\", \"seconds\": 600, \"wake\": \"Dec 08,2026 08:09:00 "
       "PM\"}\n"
@@ -168,7 +203,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "  ],\n"
       "  \"problems\": [\n"
       "    {\"line\": 2, \"kind\": \"same-name\", \"other\": 1, \"reason\": \"same name as line 1: "
-      "a save of \\\"Caf\\u00e9 \\\"live\\\"\\\" replaces only that line\"},\n"
+      "a save of \\\"Caf\xc3\xa9 \\\"live\\\"\\\" replaces only that line\"},\n"
       "    {\"line\": 2, \"kind\": \"overlap\", \"other\": 1, \"from\": \"Dec 08,2026 08:10:00 "
       "PM\", "
       "\"to\": \"Dec 08,2026 08:20:00 PM\", \"reason\": \"its window overlaps that of line 1 from "
@@ -177,7 +212,7 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsAndEscapesEveryByte) {
       "}\n");
 }
 
-// The scheduler's notice, as a problem, once a start lies ahead to wake for;
+// The scheduler's notices, as problems, once a start lies ahead to wake for;
 // an unreadable setting claims nothing.
 TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor) {
   using enum WakeTimerSetting;
@@ -196,7 +231,9 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
   struct Case {
     WakeTimerPlan plan;
     std::string problem;  // none: nothing claimed
-    std::string jsonOff;
+    std::string jsonOff;  // or the kind's name where there is no "off"
+    bool modernStandby = false, signIn = false;
+    std::string where = "power plan: ";
   };
   const std::vector<Case> cases = {
       {{kDisabled, kEnabled}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
@@ -205,6 +242,8 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       {{kDisabled, kUnreadable}, kWakeTimersOffOnAcNotice, "[\"ac\"]"},
       {{kUnreadable, kUnreadable}, "", ""},
       {{kEnabled, kEnabled}, "", ""},
+      {{kEnabled, kEnabled}, kModernStandbyNotice, "modern-standby", true, false, "computer: "},
+      {{kEnabled, kEnabled}, kSignInOnWakeNotice, "sign-in-on-wake", false, true},
   };
   for (const Case& c : cases) {
     auto run = [&](const std::string& file, bool json, std::string& out) {
@@ -214,18 +253,21 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
       if (json) args.insert(args.begin(), "--json");
       return RunCheckProgram(
           args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-          [&] { return c.plan; }, out, err);
+          [&] { return PowerFacts{true, c.modernStandby, {}, c.plan, {}, {}, {c.signIn, {}}}; },
+          Latin1, out, err);
     };
     const std::string label = c.problem.empty() ? "nothing claimed" : c.jsonOff;
     std::string out;
     EXPECT_EQ(run("ahead.log", false, out), c.problem.empty() ? 0 : 1) << label;
     EXPECT_EQ(out.substr(out.find("wake ")),
               "wake Dec 08,2026 07:59:00 PM\n" +
-                  (c.problem.empty() ? "No problems.\n" : "Problems:\npower plan: " + c.problem +
+                  (c.problem.empty() ? "No problems.\n" : "Problems:\n" + c.where + c.problem +
                                                              "\n"))
         << label;
     run("ahead.log", true, out);
-    EXPECT_EQ(out.find("\"kind\": \"wake-timers-off\", \"off\": " + c.jsonOff + ", \"reason\""),
+    const std::string kind = c.jsonOff[0] == '[' ? "\"wake-timers-off\", \"off\": " + c.jsonOff
+                                                 : "\"" + c.jsonOff + "\"";
+    EXPECT_EQ(out.find("\"kind\": " + kind + ", \"reason\""),
               c.problem.empty() ? std::string::npos : out.find("\"kind\"")) << label;
     // Already open at the check's start, or not within its days: nothing to wake for.
     for (const char* file : {"open.log", "later.log"}) {
@@ -245,7 +287,7 @@ TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
     err.clear();
     return RunCheckProgram(
         args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
-        [] { return WakeTimerPlan{}; }, out, err);
+        [] { return PowerFacts{}; }, Latin1, out, err);
   };
   const std::string usage =
       "usage: ormidal-check [--now \"Dec 08,2026 07:00:00 PM\"] [--days N] [--audio] [--json] "

@@ -485,7 +485,7 @@ void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
     std::lock_guard<std::mutex> owed(stopsMutex_);
     for (const auto& [end, name] : stopsOwed_) inputs.open.push_back({name, end});
   }
-  const PowerApplied applied = applier_->Apply(PlanPower(inputs));
+  const PowerApplied applied = applier_->Apply(PlanPower(inputs), options_.audioMode);
   if (applied.armed) {
     auto armed = *applied.armed == WakeResult::kFailed ? std::nullopt : next_;
     // Armed again after a resume for the same start, or for one whose lead
@@ -504,7 +504,7 @@ void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
     Record(std::move(unavailable));
     ui_.Notice(text);
   };
-  if (applied.notice) tell(HistoryCause::kWake, *applied.notice);
+  for (const std::string& notice : applied.notices) tell(HistoryCause::kWake, notice);
   if (applied.held == AwakeResult::kFailed && !std::exchange(keepAwakeTold_, true)) {
     tell(HistoryCause::kKeepAwake, kKeepAwakeFailedNotice);
   }

@@ -46,9 +46,23 @@ PowerState PlanPower(const PowerInputs& in) {
   return state;
 }
 
-std::optional<std::string> WakeNoticeText(const WakeFacts& facts) {
-  if (!facts.startAhead) return std::nullopt;
-  switch (facts.armed) {
+namespace {
+
+// An unreadable timeout claims nothing: the plan may sleep.
+bool Sleeps(const PowerFacts& f, bool battery) {
+  const auto& sleep = battery ? f.sleepAfter.onBattery : f.sleepAfter.onAc;
+  const auto& hibernate = battery ? f.hibernateAfter.onBattery : f.hibernateAfter.onAc;
+  return (!battery || f.battery == true) && (sleep != 0u || hibernate != 0u);
+}
+
+// Not knowing the source in use, any source the plan sleeps on.
+bool WakeMatters(const PowerFacts& f) {
+  if (f.battery == true && f.onBattery) return Sleeps(f, *f.onBattery);
+  return Sleeps(f, false) || Sleeps(f, true);
+}
+
+std::optional<std::string> WakeNotice(WakeResult armed, const WakeTimerPlan& plan) {
+  switch (armed) {
     case WakeResult::kFailed:
       return kWakeFailedNotice;
     case WakeResult::kArmedNoResume:
@@ -56,15 +70,61 @@ std::optional<std::string> WakeNoticeText(const WakeFacts& facts) {
     case WakeResult::kArmed:
       break;
   }
-  const bool offOnAc = facts.plan.onAc == WakeTimerSetting::kDisabled;
-  const bool offOnBattery = facts.plan.onBattery == WakeTimerSetting::kDisabled;
+  const bool offOnAc = plan.onAc == WakeTimerSetting::kDisabled;
+  const bool offOnBattery = plan.onBattery == WakeTimerSetting::kDisabled;
   if (offOnAc && offOnBattery) return kWakeTimersOffNotice;
   if (offOnAc) return kWakeTimersOffOnAcNotice;
   if (offOnBattery) return kWakeTimersOffOnBatteryNotice;
   return std::nullopt;
 }
 
-PowerApplied PowerApplier::Apply(const PowerState& wanted) {
+}  // namespace
+
+WakeTimerPlan WakeTimersThatMatter(const PowerFacts& f) {
+  WakeTimerPlan plan;
+  if (Sleeps(f, false)) plan.onAc = f.wakeTimers.onAc;
+  if (Sleeps(f, true)) plan.onBattery = f.wakeTimers.onBattery;
+  return plan;
+}
+
+std::vector<PowerNotice> PowerNotices(const WakeFacts& facts) {
+  const PowerFacts& f = facts.power;
+  std::vector<PowerNotice> notices;
+  if (!facts.startAhead || !WakeMatters(f)) return notices;
+  if (auto wake = WakeNotice(facts.armed, WakeTimersThatMatter(f))) {
+    notices.push_back({PowerNoticeKind::kWake, std::move(*wake)});
+  }
+  if (f.modernStandby == true) {
+    notices.push_back({PowerNoticeKind::kModernStandby, kModernStandbyNotice});
+  }
+  const bool signIn = (Sleeps(f, false) && f.signInOnWake.onAc == true) ||
+                      (Sleeps(f, true) && f.signInOnWake.onBattery == true);
+  if (signIn && !f.audioMode) {
+    notices.push_back({PowerNoticeKind::kSignInOnWake, kSignInOnWakeNotice});
+  }
+  return notices;
+}
+
+std::vector<std::string> NoticePieces(std::string_view text, std::size_t limit) {
+  std::vector<std::string> pieces;
+  while (!text.empty() && limit > 0) {
+    std::size_t cut = text.size();
+    if (cut > limit) {
+      const std::string_view head = text.substr(0, limit + 1);
+      const std::size_t sentence = head.rfind(". ");
+      const std::size_t word = head.rfind(' ');
+      cut = sentence != std::string_view::npos ? sentence + 1
+            : word != std::string_view::npos && word > 0 ? word
+                                                       : limit;
+    }
+    pieces.emplace_back(text.substr(0, cut));
+    text.remove_prefix(cut);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  }
+  return pieces;
+}
+
+PowerApplied PowerApplier::Apply(const PowerState& wanted, bool audioMode) {
   std::lock_guard<std::mutex> lock(mutex_);
   PowerApplied applied;
   // The hold first: a computer about to lose its wake must not sleep in between.
@@ -84,10 +144,17 @@ PowerApplied PowerApplier::Apply(const PowerState& wanted) {
   }
   applied_ = wanted;
   known_ = true;
-  if (applied.armed && !told_) {
+  constexpr unsigned kAllTold = (1u << kPowerNoticeKinds) - 1;
+  if (applied.armed && told_ != kAllTold) {
     // An armed wake is for a start still ahead.
-    applied.notice = WakeNoticeText({*applied.armed, power_.ReadWakeTimerPlan(), true});
-    told_ = applied.notice.has_value();
+    WakeFacts facts{*applied.armed, power_.ReadPowerFacts(), true};
+    facts.power.audioMode = audioMode;
+    for (PowerNotice& notice : PowerNotices(facts)) {
+      const unsigned bit = 1u << static_cast<unsigned>(notice.kind);
+      if ((told_ & bit) != 0) continue;
+      told_ |= bit;
+      applied.notices.push_back(std::move(notice.text));
+    }
   }
   return applied;
 }

@@ -86,21 +86,52 @@ constexpr char kKeepAwakeFailedNotice[] =
     "asleep in the middle of a recording. To prevent that: Control Panel > Power Options > "
     "Change plan settings > Put the computer to sleep: Never.";
 
+constexpr char kModernStandbyNotice[] =
+    "This computer uses Modern Standby: while it sleeps, it may not wake for scheduled "
+    "recordings, or may fall asleep again before they start. While recordings are due, keep "
+    "it plugged in and awake: Control Panel > Power Options > Change plan settings > Put the "
+    "computer to sleep (Plugged in): Never.";
+constexpr char kSignInOnWakeNotice[] =
+    "This computer asks for a sign-in when it wakes from sleep, so a screen or video "
+    "recording started after a wake records the sign-in screen. To turn that off: Settings > "
+    "Accounts > Sign-in options > If you've been away, when should Windows require you to "
+    "sign in again: Never. Or record audio only, which the sign-in screen does not disturb.";
+
 struct WakeFacts {
   WakeResult armed = WakeResult::kArmed;
-  WakeTimerPlan plan;
+  PowerFacts power;
   bool startAhead = false;
 };
 
-// The notice for these facts, or none. A plan that cannot be read claims
-// nothing.
-std::optional<std::string> WakeNoticeText(const WakeFacts& facts);
+enum class PowerNoticeKind { kWake, kModernStandby, kSignInOnWake };
+constexpr int kPowerNoticeKinds = 3;
+
+struct PowerNotice {
+  PowerNoticeKind kind = PowerNoticeKind::kWake;
+  std::string text;
+  bool operator==(const PowerNotice&) const = default;
+};
+
+// "Allow wake timers" only where it can keep a start from waking this
+// machine: on a power source it has and on which the plan sleeps.
+WakeTimerPlan WakeTimersThatMatter(const PowerFacts& facts);
+
+// What the user is told for these facts, at most one notice of each kind:
+// nothing without a start ahead, or where the plan never sleeps on the
+// power source in use.
+std::vector<PowerNotice> PowerNotices(const WakeFacts& facts);
+
+// A notice in pieces of at most limit bytes, cut after a sentence where one
+// fits, else after a word: a notification balloon holds fewer characters
+// than some notices have.
+std::vector<std::string> NoticePieces(std::string_view text, std::size_t limit);
 
 // What one Apply changed.
 struct PowerApplied {
   std::optional<WakeResult> armed;
   std::optional<AwakeResult> held;
-  std::optional<std::string> notice;  // at most once per applier, so once per run
+  // Each kind at most once per applier, so once per run.
+  std::vector<std::string> notices;
 };
 
 // Brings the system to the wanted state, calling it only where the wanted
@@ -111,7 +142,7 @@ class PowerApplier {
  public:
   explicit PowerApplier(PowerSystem& power) : power_(power) {}
 
-  PowerApplied Apply(const PowerState& wanted);
+  PowerApplied Apply(const PowerState& wanted, bool audioMode = false);
   // The system's state is no longer known (after a resume, or a jump of the
   // clock, which moves the local wake time against the system's own): the
   // next Apply sets all of it again.
@@ -122,7 +153,7 @@ class PowerApplier {
   std::mutex mutex_;
   PowerState applied_;
   bool known_ = true;  // at first nothing is armed or held
-  bool told_ = false;
+  unsigned told_ = 0;  // a bit for each PowerNoticeKind
 };
 
 }  // namespace ormidal

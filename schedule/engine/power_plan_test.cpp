@@ -135,47 +135,96 @@ TEST(PowerPlan, AReasonEndingOnAnotherDayCarriesItsDate) {
             "Recording \"Night\" until Jan 06,2026 02:00:00 AM");
 }
 
-TEST(PowerPlan, TheUserIsToldOnceWhatKeepsTheWakeFromWorking) {
+PowerFacts Facts(WakeTimerPlan plan, std::optional<bool> battery = true) {
+  PowerFacts facts;
+  facts.battery = battery;
+  facts.modernStandby = false;
+  facts.onBattery = false;
+  facts.wakeTimers = plan;
+  return facts;
+}
+
+TEST(PowerPlan, OnlyWhatIsTrueOfThisMachineIsToldOnceForEachKind) {
   using S = WakeTimerSetting;
+  using K = PowerNoticeKind;
+  constexpr WakeResult kArmed = WakeResult::kArmed;
+  const WakeTimerPlan on = {S::kEnabled, S::kEnabled}, off = {S::kDisabled, S::kDisabled};
+  const WakeTimerPlan offOnAc = {S::kDisabled, S::kEnabled}, offOnDc = {S::kEnabled, S::kDisabled};
+  enum Never { kSleeps, kNeverOnAc, kNeverOnBattery };
   struct Case {
+    const char* label;
     WakeResult armed;
-    WakeTimerPlan plan;
-    bool startAhead;
-    const char* notice;  // nullptr: nothing to tell
+    PowerFacts facts;
+    Never never = kSleeps;
+    std::vector<PowerNotice> notices = {};
+    bool startAhead = true;
   };
+  auto wake = [&](const char* text) { return std::vector<PowerNotice>{{K::kWake, text}}; };
+  PowerFacts standby = Facts(on), signIn = Facts(on, false), audio = Facts(on, false);
+  standby.modernStandby = true;
+  signIn.signInOnWake = audio.signInOnWake = {true, std::nullopt};
+  audio.audioMode = true;
   const Case cases[] = {
-      {WakeResult::kArmed, {S::kEnabled, S::kEnabled}, true, nullptr},
-      {WakeResult::kArmed, {S::kDisabled, S::kDisabled}, true, kWakeTimersOffNotice},
-      {WakeResult::kArmed, {S::kDisabled, S::kEnabled}, true, kWakeTimersOffOnAcNotice},
-      {WakeResult::kArmed, {S::kUnreadable, S::kDisabled}, true, kWakeTimersOffOnBatteryNotice},
-      {WakeResult::kArmed, {S::kUnreadable, S::kUnreadable}, true, nullptr},
-      {WakeResult::kArmed, {S::kDisabled, S::kDisabled}, false, nullptr},
-      {WakeResult::kArmedNoResume, {S::kUnreadable, S::kUnreadable}, true, kNoResumeNotice},
-      {WakeResult::kArmedNoResume, {S::kDisabled, S::kDisabled}, true, kNoResumeNotice},
-      {WakeResult::kFailed, {S::kEnabled, S::kEnabled}, true, kWakeFailedNotice},
+      {"all well", kArmed, Facts(on)},
+      {"off on both", kArmed, Facts(off), kSleeps, wake(kWakeTimersOffNotice)},
+      {"off on AC", kArmed, Facts(offOnAc), kSleeps, wake(kWakeTimersOffOnAcNotice)},
+      {"off on battery", kArmed, Facts({S::kUnreadable, S::kDisabled}), kSleeps,
+       wake(kWakeTimersOffOnBatteryNotice)},
+      {"no start ahead", kArmed, Facts(off), kSleeps, {}, false},
+      {"no resume", WakeResult::kArmedNoResume, Facts(off), kSleeps, wake(kNoResumeNotice)},
+      {"failed", WakeResult::kFailed, Facts(on), kSleeps, wake(kWakeFailedNotice)},
+      {"no battery", kArmed, Facts(offOnDc, false)},
+      {"battery unknown", kArmed, Facts(offOnDc, std::nullopt)},
+      {"never sleeps on AC, in use", WakeResult::kFailed, Facts(off), kNeverOnAc},
+      {"never sleeps on battery", kArmed, Facts(off), kNeverOnBattery,
+       wake(kWakeTimersOffOnAcNotice)},
+      {"modern standby", kArmed, standby, kSleeps, {{K::kModernStandby, kModernStandbyNotice}}},
+      {"sign-in on wake", kArmed, signIn, kSleeps, {{K::kSignInOnWake, kSignInOnWakeNotice}}},
+      {"sign-in, audio mode", kArmed, audio},
+      {"sign-in, never sleeps", kArmed, signIn, kNeverOnAc},
+      {"all unreadable", kArmed, PowerFacts{}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message()
-                 << static_cast<int>(c.armed) << " " << static_cast<int>(c.plan.onAc) << "/"
-                 << static_cast<int>(c.plan.onBattery) << " " << c.startAhead);
-    const std::optional<std::string> notice = WakeNoticeText({c.armed, c.plan, c.startAhead});
-    EXPECT_EQ(notice.value_or("none"), c.notice ? c.notice : "none");
+  for (Case c : cases) {
+    // "Never" is both timeouts 0 on that source; the other sleeps after 15 minutes.
+    if (c.never != kSleeps) {
+      c.facts.sleepAfter = c.never == kNeverOnAc ? PerSource<std::optional<uint32_t>>{0u, 900u}
+                                                 : PerSource<std::optional<uint32_t>>{900u, 0u};
+      c.facts.hibernateAfter = {0u, 0u};
+    }
+    EXPECT_EQ(PowerNotices({c.armed, c.facts, c.startAhead}), c.notices) << c.label;
   }
 
-  // An unreadable plan uses up nothing; the first notice is the only one.
+  // An unreadable plan uses up nothing; each kind is told once, in the mode
+  // the engine runs in.
   RecordingPower power;
   PowerApplier applier(power);
-  power.plan = {S::kUnreadable, S::kUnreadable};
+  power.facts = Facts({S::kUnreadable, S::kUnreadable});
   PowerState wanted{Jan5(20, 0, 0), std::nullopt};
-  EXPECT_FALSE(applier.Apply(wanted).notice);
-  power.plan = {S::kEnabled, S::kDisabled};
+  EXPECT_TRUE(applier.Apply(wanted).notices.empty());
+  power.facts = Facts(offOnDc);
+  power.facts.signInOnWake.onAc = true;
   wanted.wake = Jan5(21, 0, 0);
-  EXPECT_EQ(applier.Apply(wanted).notice.value_or("none"), kWakeTimersOffOnBatteryNotice);
+  EXPECT_EQ(applier.Apply(wanted, true).notices,
+            std::vector<std::string>{kWakeTimersOffOnBatteryNotice});
   power.armResult = WakeResult::kArmedNoResume;
+  power.facts.modernStandby = true;
   wanted.wake = Jan5(22, 0, 0);
   const PowerApplied later = applier.Apply(wanted);
   EXPECT_EQ(later.armed, WakeResult::kArmedNoResume);
-  EXPECT_FALSE(later.notice);
+  EXPECT_EQ(later.notices, (std::vector<std::string>{kModernStandbyNotice, kSignInOnWakeNotice}));
+  wanted.wake = Jan5(23, 0, 0);
+  EXPECT_TRUE(applier.Apply(wanted).notices.empty());
+  EXPECT_EQ(power.planReads, 3);
+}
+
+TEST(PowerPlan, ANoticeIsCutForTheBalloonAfterASentenceOrAWord) {
+  const std::pair<std::string_view, std::vector<std::string>> cases[] = {
+      {"Short. Text.", {"Short. Text."}},
+      {"One. Two three.", {"One.", "Two three."}},
+      {"No sentence ends", {"No sentence", "ends"}},
+      {"Unbrokenwordxyz", {"Unbrokenword", "xyz"}},
+  };
+  for (const auto& [text, pieces] : cases) EXPECT_EQ(NoticePieces(text, 12), pieces) << text;
 }
 
 }  // namespace

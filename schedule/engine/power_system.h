@@ -4,6 +4,8 @@
 // recording fake in tests.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "time_text.h"
@@ -32,6 +34,31 @@ struct WakeTimerPlan {
   bool operator==(const WakeTimerPlan&) const = default;
 };
 
+// One value of the active plan for each power source.
+template <class T>
+struct PerSource {
+  T onAc{};
+  T onBattery{};
+  bool operator==(const PerSource&) const = default;
+};
+
+// What the system tells of this machine's power. Each fact may be unreadable
+// (none); an unreadable fact claims nothing.
+struct PowerFacts {
+  std::optional<bool> battery;        // a system battery is present
+  std::optional<bool> modernStandby;  // sleeps in S0 low-power idle (AoAc)
+  std::optional<bool> onBattery;      // the power source in use now
+  WakeTimerPlan wakeTimers;
+  // Seconds of idle before the plan sleeps or hibernates; 0 never.
+  PerSource<std::optional<uint32_t>> sleepAfter;
+  PerSource<std::optional<uint32_t>> hibernateAfter;
+  // "Require a password on wakeup" (console lock).
+  PerSource<std::optional<bool>> signInOnWake;
+  // Not read from the system: audio recordings do not care what the screen shows.
+  bool audioMode = false;
+  bool operator==(const PowerFacts&) const = default;
+};
+
 struct AwakeReason {
   std::string text;  // system code page
   // Screen recorders capture what is on screen: the display must stay on too.
@@ -52,7 +79,7 @@ class PowerSystem {
   // one without a gap. When it fails, any earlier hold stays.
   virtual AwakeResult HoldAwake(const AwakeReason& reason) = 0;
   virtual bool ReleaseAwake() = 0;
-  virtual WakeTimerPlan ReadWakeTimerPlan() = 0;
+  virtual PowerFacts ReadPowerFacts() = 0;
 };
 
 }  // namespace ormidal

@@ -1,10 +1,13 @@
 // Implements the power seam with a waitable timer (absolute due time in UTC),
-// power requests or SetThreadExecutionState, and the power plan's
-// "Allow wake timers" read through powrprof.dll.
+// power requests or SetThreadExecutionState, and the power facts: the
+// machine's capabilities and the active plan's settings, read through
+// powrprof.dll, and the power source in use.
 #include "power_win32.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -24,6 +27,17 @@ const GUID kSleepSubgroup = {
     0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
 const GUID kAllowWakeTimers = {
     0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+const GUID kSleepAfter = {
+    0x29f6c1db, 0x86da, 0x48c5, {0x9f, 0xdb, 0xf2, 0xb4, 0x4b, 0x67, 0xb1, 0xf4}};
+const GUID kHibernateAfter = {
+    0x9d7815a6, 0x7ee4, 0x497e, {0x88, 0x88, 0x51, 0x5a, 0x05, 0xf0, 0x23, 0x64}};
+const GUID kNoSubgroup = {
+    0xfea3413e, 0x7e05, 0x4911, {0x9a, 0x71, 0x70, 0x03, 0x31, 0xf1, 0xc2, 0x94}};
+const GUID kConsoleLock = {
+    0x0e796bdb, 0x100d, 0x47d6, {0xa2, 0xd5, 0xf7, 0xd2, 0xda, 0xa5, 0x1f, 0x51}};
+// ACLineStatus of SYSTEM_POWER_STATUS; 255 is unknown.
+constexpr BYTE kAcOffline = 0;
+constexpr BYTE kAcOnline = 1;
 // Values of "Allow wake timers"; "important only" lets no program's timer wake the computer.
 constexpr DWORD kWakeTimersDisable = 0;
 constexpr DWORD kWakeTimersEnable = 1;
@@ -31,6 +45,7 @@ constexpr DWORD kWakeTimersImportantOnly = 2;
 
 using GetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
 using ReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+using GetCapabilitiesFn = BOOLEAN(WINAPI*)(PSYSTEM_POWER_CAPABILITIES);
 
 struct ModuleKind {
   using Type = HMODULE;
@@ -72,6 +87,30 @@ WakeTimerSetting ReadSetting(ReadValueIndexFn read, const GUID* scheme) {
     default:
       return WakeTimerSetting::kUnreadable;
   }
+}
+
+std::optional<DWORD> ReadIndex(ReadValueIndexFn read, const GUID* scheme, const GUID& subgroup,
+                               const GUID& setting) {
+  DWORD value = 0;
+  if (read(nullptr, scheme, &subgroup, &setting, &value) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
+template <class T>
+PerSource<std::optional<T>> ReadBoth(ReadValueIndexFn readAc, ReadValueIndexFn readDc,
+                                     const GUID* scheme, const GUID& subgroup,
+                                     const GUID& setting) {
+  PerSource<std::optional<T>> both;
+  if (auto ac = ReadIndex(readAc, scheme, subgroup, setting)) both.onAc = static_cast<T>(*ac);
+  if (auto dc = ReadIndex(readDc, scheme, subgroup, setting)) both.onBattery = static_cast<T>(*dc);
+  return both;
+}
+
+// Older headers name AoAc a spare byte; it sits just before DiskSpinDown in
+// every layout.
+bool ModernStandby(const SYSTEM_POWER_CAPABILITIES& capabilities) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&capabilities);
+  return bytes[offsetof(SYSTEM_POWER_CAPABILITIES, DiskSpinDown) - 1] != 0;
 }
 
 }  // namespace
@@ -201,17 +240,34 @@ bool Win32PowerSystem::ReleaseAwake() {
   return released;
 }
 
-WakeTimerPlan Win32PowerSystem::ReadWakeTimerPlan() {
+PowerFacts Win32PowerSystem::ReadPowerFacts() {
+  PowerFacts facts;
+  SYSTEM_POWER_STATUS status;
+  if (GetSystemPowerStatus(&status) &&
+      (status.ACLineStatus == kAcOffline || status.ACLineStatus == kAcOnline)) {
+    facts.onBattery = status.ACLineStatus == kAcOffline;
+  }
   const fw::Scoped<ModuleKind> profile = LoadPowerProfile();
+  const auto capabilities = Lookup<GetCapabilitiesFn>(profile.Get(), "GetPwrCapabilities");
+  SYSTEM_POWER_CAPABILITIES caps{};
+  if (capabilities != nullptr && capabilities(&caps)) {
+    facts.battery = caps.SystemBatteriesPresent != FALSE;
+    facts.modernStandby = ModernStandby(caps);
+  }
   const auto getActive = Lookup<GetActiveSchemeFn>(profile.Get(), "PowerGetActiveScheme");
   const auto readAc = Lookup<ReadValueIndexFn>(profile.Get(), "PowerReadACValueIndex");
   const auto readDc = Lookup<ReadValueIndexFn>(profile.Get(), "PowerReadDCValueIndex");
-  if (getActive == nullptr || readAc == nullptr || readDc == nullptr) return {};
+  if (getActive == nullptr || readAc == nullptr || readDc == nullptr) return facts;
   GUID* active = nullptr;
   const DWORD result = getActive(nullptr, &active);
   const std::unique_ptr<GUID, LocalFreer> scheme(active);
-  if (result != ERROR_SUCCESS || scheme == nullptr) return {};
-  return {ReadSetting(readAc, scheme.get()), ReadSetting(readDc, scheme.get())};
+  if (result != ERROR_SUCCESS || scheme == nullptr) return facts;
+  facts.wakeTimers = {ReadSetting(readAc, scheme.get()), ReadSetting(readDc, scheme.get())};
+  facts.sleepAfter = ReadBoth<uint32_t>(readAc, readDc, scheme.get(), kSleepSubgroup, kSleepAfter);
+  facts.hibernateAfter =
+      ReadBoth<uint32_t>(readAc, readDc, scheme.get(), kSleepSubgroup, kHibernateAfter);
+  facts.signInOnWake = ReadBoth<bool>(readAc, readDc, scheme.get(), kNoSubgroup, kConsoleLock);
+  return facts;
 }
 
 }  // namespace ormidal

@@ -50,7 +50,7 @@ class Win32PowerSystem final : public PowerSystem {
   bool CancelWake() override;
   AwakeResult HoldAwake(const AwakeReason& reason) override;
   bool ReleaseAwake() override;
-  WakeTimerPlan ReadWakeTimerPlan() override;
+  PowerFacts ReadPowerFacts() override;
 
   // Signalled at the armed wake until the next ArmWake; none before the first.
   HANDLE WakeTimer() const { return timer_.Get(); }

@@ -29,9 +29,9 @@ class RecordingPower final : public PowerSystem {
     calls.push_back("release");
     return true;
   }
-  WakeTimerPlan ReadWakeTimerPlan() override {
+  PowerFacts ReadPowerFacts() override {
     ++planReads;
-    return plan;
+    return facts;
   }
 
   // The calls since the last Take, which empties the record.
@@ -39,7 +39,15 @@ class RecordingPower final : public PowerSystem {
 
   WakeResult armResult = WakeResult::kArmed;
   AwakeResult holdResult = AwakeResult::kRequested;
-  WakeTimerPlan plan{WakeTimerSetting::kEnabled, WakeTimerSetting::kEnabled};
+  // A laptop, plugged in, whose plan lets timers wake it.
+  PowerFacts facts = [] {
+    PowerFacts laptop;
+    laptop.battery = true;
+    laptop.modernStandby = false;
+    laptop.onBattery = false;
+    laptop.wakeTimers = {WakeTimerSetting::kEnabled, WakeTimerSetting::kEnabled};
+    return laptop;
+  }();
   std::vector<std::string> calls;
   int planReads = 0;
 };

@@ -22,6 +22,7 @@ constexpr char kNoAnswerMessage[] =
 }  // namespace
 
 void Ormidal::BeforeExit(HistoryCause why) {
+  if (engineUi_ != nullptr) engineUi_->RemoveNoticeIcon();
   if (history_ == nullptr) return;
   HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow(engineSystem_));
   ended.cause = why;
@@ -59,7 +60,7 @@ bool Ormidal::StartApplication() {
   engineUi_ = std::make_unique<AppEngineUi>();
   history_ = std::make_unique<HistoryWriter>(
       Win32HistorySink(), HistoryPathBeside(SchedulePath(options_.settingsFolder)),
-      [ui = engineUi_.get()](const std::string& message) { ui->Notice(message); });
+      [ui = engineUi_.get()](const std::string& message) { ui->NoticeBox(message); });
   history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_)));
   host_.SetBeforeExit([this](HistoryCause why) { BeforeExit(why); });
   power_ = std::make_unique<Win32PowerSystem>();

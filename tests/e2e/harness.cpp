@@ -375,6 +375,30 @@ RemoteBuffer::RemoteBuffer(HWND window, std::size_t size) {
   }
 }
 
+std::vector<std::string> BalloonTexts() {
+  std::vector<std::string> texts;
+  for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip != nullptr;
+       tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+    if (!IsWindowVisible(tip) || (GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON) == 0) continue;
+    constexpr std::size_t kRoom = 1024;  // a tool's text is copied without a bound
+    RemoteBuffer remote(tip, sizeof(TTTOOLINFOW) + kRoom * sizeof(wchar_t));
+    if (remote.Address() == nullptr) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.Address()) + sizeof tool);
+    const wchar_t empty = L'\0';
+    if (!remote.Write(&tool, sizeof tool) || !remote.Write(&empty, sizeof empty, sizeof tool) ||
+        !SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote.Address()))) {
+      continue;
+    }
+    std::wstring text(kRoom, L'\0');
+    remote.Read(text.data(), kRoom * sizeof(wchar_t), sizeof tool);
+    text.resize(text.find(L'\0'));
+    texts.push_back(Narrow(text));
+  }
+  return texts;
+}
+
 RemoteBuffer::~RemoteBuffer() {
   if (address_ != nullptr) VirtualFreeEx(process_.Get(), address_, 0, MEM_RELEASE);
 }

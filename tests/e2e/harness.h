@@ -184,6 +184,10 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
+// The texts of the balloons the notification area shows now, of any process
+// (the shell draws them as tooltip windows of its own).
+std::vector<std::string> BalloonTexts();
+
 bool SetCalendarDate(HWND calendar, const SYSTEMTIME& date);
 bool SetPickerTime(HWND picker, const SYSTEMTIME& time);
 bool GetCalendarDate(HWND calendar, SYSTEMTIME& date);

@@ -27,3 +27,12 @@ endforeach()
 add_executable(ormidal_load_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_load_benchmark.cpp)
 target_link_libraries(ormidal_load_benchmark PRIVATE e2e_harness ormidal_testing)
 add_dependencies(ormidal_load_benchmark Ormidal)
+
+# ormidal-check.exe under Wine's ANSI code page 1251, which a Unix locale made
+# with localedef sets.
+find_program(LOCALEDEF localedef)
+if(LOCALEDEF)
+  set(e2e_wrapper_ormidal_check_e2e_test ${CMAKE_CURRENT_LIST_DIR}/code-page-1251)
+  add_e2e_test(ormidal_check_e2e_test ${CMAKE_CURRENT_LIST_DIR}/check_e2e_test.cpp)
+  add_dependencies(ormidal_check_e2e_test ormidal-check)
+endif()
