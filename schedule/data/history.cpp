@@ -42,7 +42,7 @@ struct CauseRow {
   const char* word;
 };
 
-constexpr std::array<CauseRow, 13> kCauses = {{
+constexpr std::array<CauseRow, 14> kCauses = {{
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
@@ -54,6 +54,7 @@ constexpr std::array<CauseRow, 13> kCauses = {{
     {HistoryCause::kStopRequest, HistoryKind::kNotSent, "stop"},
     {HistoryCause::kAsleep, HistoryKind::kMissed, "asleep"},
     {HistoryCause::kWhileDisabled, HistoryKind::kMissed, "disabled"},
+    {HistoryCause::kClockChange, HistoryKind::kMissed, "clock-change"},
     {HistoryCause::kWake, HistoryKind::kPowerUnavailable, "wake"},
     {HistoryCause::kKeepAwake, HistoryKind::kPowerUnavailable, "keep-awake"},
 }};
