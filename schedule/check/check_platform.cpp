@@ -1,5 +1,6 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
-// and the C library's local calendar. There is no power plan to read.
+// and the C library's local calendar. There is no power plan to read, and
+// no time zone rules.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -27,5 +28,8 @@ CalendarRecord LocalNow() {
 }
 
 WakeTimerPlan ActiveWakeTimerPlan() { return {}; }
+
+// The C library tells no zone's rules: nothing is claimed.
+std::vector<ClockChange> LocalClockChanges(int, int) { return {}; }
 
 }  // namespace ormidal

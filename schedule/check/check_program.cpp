@@ -27,7 +27,7 @@ bool IsCount(const std::string& text) {
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err) {
+                    std::string& err, const ClockChangesReader& clockChanges) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
     return 2;
@@ -95,6 +95,15 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
   options.wakeTimers = wakeTimerPlan();
+  if (clockChanges) {
+    CalendarRecord last;
+    FileTime first = 0;
+    RecordToFileTime(options.now, first);
+    if (FileTimeToRecord(first + static_cast<FileTime>(options.days) * 86400 * kTicksPerSecond,
+                         last)) {
+      options.clockChanges = clockChanges(options.now.year, last.year);
+    }
+  }
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

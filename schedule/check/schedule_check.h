@@ -21,12 +21,34 @@ namespace ormidal {
 constexpr int kCheckDays = 7;
 constexpr int kCheckDaysLimit = 366;
 
+// A change of the local clock for daylight saving time.
+struct ClockChange {
+  FileTime at = 0;       // the local time the clock shows as it changes
+  int64_t seconds = 0;   // how far it moves: forward when positive
+};
+
+// A time zone's changes of one year as the system states them (Windows'
+// TIME_ZONE_INFORMATION): a month 0 means none; a year 0 names the day-th
+// dayOfWeek of the month (day 5: its last), any other year that very date;
+// both at their time of day on the clock before the change. Biases are in
+// minutes, UTC being the local time plus the bias.
+struct ZoneRules {
+  CalendarRecord toDaylight;
+  CalendarRecord toStandard;
+  int32_t standardBias = 0;
+  int32_t daylightBias = 0;
+};
+
+// The zone's changes in year, in no particular order.
+std::vector<ClockChange> ClockChangesOfYear(int year, const ZoneRules& zone);
+
 struct CheckOptions {
   CalendarRecord now;  // the scheduler is enabled at this moment
   int days = kCheckDays;
   bool audioMode = false;  // the window position is not checked
   // The active power plan's wake timers; unreadable claims nothing.
   WakeTimerPlan wakeTimers;
+  std::vector<ClockChange> clockChanges;  // of the local time zone, over the days checked
 };
 
 // One start request as the scheduler sends it.
@@ -53,6 +75,8 @@ enum class ProblemKind {
   kWindowPosition,  // stops the scheduler when its window opens
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
+  kOverlapsItself,  // a window opens before the line's own window before it ends
+  kClockChange,     // daylight saving time changes the clock inside a predicted window
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
 };
 
@@ -60,7 +84,7 @@ struct Problem {
   ProblemKind kind = ProblemKind::kNeverStarts;
   std::size_t line = 0;       // from 1; 0 for the whole file
   std::size_t otherLine = 0;  // the earlier line of a same name or an overlap
-  FileTime from = 0;          // an overlap's span
+  FileTime from = 0;          // an overlap's span; the window a clock change falls in
   FileTime to = 0;
   std::string reason;
 };
@@ -88,14 +112,16 @@ std::string JsonText(std::string_view text);
 // The program without its process: arguments (without the program name) in,
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
+using ClockChangesReader = std::function<std::vector<ClockChange>(int firstYear, int lastYear)>;
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err);
+                    std::string& err, const ClockChangesReader& clockChanges = {});
 
-// The local time now and the active power plan's wake timers; each
-// platform's program supplies them.
+// The local time now, the active power plan's wake timers and the local
+// time zone's clock changes in those years; each platform's program supplies them.
 CalendarRecord LocalNow();
 WakeTimerPlan ActiveWakeTimerPlan();
+std::vector<ClockChange> LocalClockChanges(int firstYear, int lastYear);
 
 }  // namespace ormidal

@@ -6,6 +6,7 @@ namespace ormidal {
 namespace {
 
 constexpr char kInvalidDuration[] = "Invalid timer duration (use hh:mm:ss)";
+constexpr FileTime kLongestRepeatingWindow = 24 * 3600 * kTicksPerSecond;
 
 }  // namespace
 
@@ -67,6 +68,11 @@ std::optional<ScheduleList> SaveEntry(DialogValues& values, Options& options, Cu
   current.endTime = composed.endTime;
   if (composed.outcome != ComposeOutcome::kComposed) {
     host.SchedulerMessage(std::string(RefusalMessage(composed.outcome)), kMessageOk);
+    return std::nullopt;
+  }
+  // Each day's window would open before the one before it has ended.
+  if (!values.repeat.once && composed.endTime - composed.startTime > kLongestRepeatingWindow) {
+    host.SchedulerMessage(kRepeatTooLongMessage, kMessageOk);
     return std::nullopt;
   }
   LoadSettings(options, files, host);

@@ -18,6 +18,9 @@ constexpr char kClickRequired[] = "Click required...";
 constexpr char kWindowPositionQuestion[] =
     "Window position not specified. \t(100,100,600,500) corrdinates will be used).\n\nContinue?";
 constexpr std::size_t kDurationBoxLimit = 49;
+constexpr char kRepeatTooLongMessage[] =
+    "A recording that repeats cannot last longer than 24:00:00: it would start again before it "
+    "ends. Choose Once, or a shorter duration.";
 
 // What the dialog's controls hold.
 struct DialogValues {

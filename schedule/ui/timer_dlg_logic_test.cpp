@@ -106,6 +106,29 @@ TEST(SaveEntry, RefusalsComeInOrderAndEveryOneIsTold) {
   EXPECT_EQ(s.files.files.count(SchedulePath("")), 0u);
 }
 
+TEST(SaveEntry, ARepeatingEntryLongerThanADayIsRefused) {
+  const struct {
+    const char* duration;
+    RepeatChoice repeat;
+    bool saved;
+  } cases[] = {
+      {"24:00:01", {.daily = true}, false},
+      {"24:00:01", {.days = {false, true}}, false},
+      {"24:00:00", {.daily = true}, true},
+      {"99:59:59", {.once = true}, true},
+  };
+  for (const auto& c : cases) {
+    Save s;
+    DialogValues v = Valid();
+    v.duration = c.duration;
+    v.repeat = c.repeat;
+    EXPECT_EQ(s.Run(v).has_value(), c.saved) << c.duration;
+    EXPECT_EQ(s.host.messages,
+              c.saved ? std::vector<std::string>{} : std::vector<std::string>{kRepeatTooLongMessage})
+        << c.duration;
+  }
+}
+
 TEST(SaveEntry, AFileThatCannotBeWrittenIsTold) {
   Save s;
   s.files.failing = MapFiles::Step::kReplace;
