@@ -35,6 +35,18 @@ TEST(CheckAgainstEngine, AWrittenDayOfEveryRepeatKindAcrossMidnight) {
   EXPECT_EQ(requests, 14u);  // a start and a stop for each of the seven lines that run
 }
 
+// Windows of a day and longer: the 25-hour one waits for its own stop.
+TEST(CheckAgainstEngine, DailyWindowsOfADayAndLonger) {
+  AgreementCase days;
+  days.now = Calendar("Jan 06,2026 09:00:00 PM");
+  days.seconds = 26 * 3600 + 600;
+  days.schedule = Line("Day", "Jan 05,2026 09:30:00 PM", "Jan 06,2026 09:30:00 PM", "Daily") +
+                  Line("Long", "Jan 05,2026 10:00:00 PM", "Jan 06,2026 11:00:00 PM", "Daily");
+  std::size_t requests = 0;
+  EXPECT_EQ(CompareWithEngine(days, &requests), "");
+  EXPECT_EQ(requests, 10u);
+}
+
 // Generated files, a whole simulated day each; the fuzz target tries many more.
 TEST(CheckAgainstEngine, GeneratedDays) {
   for (const unsigned seed : {22u, 31u}) {

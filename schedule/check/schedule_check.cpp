@@ -370,7 +370,11 @@ std::string CheckReportText(const CheckReport& r) {
     for (const PredictedStart& s : line.starts) {
       out += "  " + FileTimeToText(s.start) + " to " + FileTimeToText(s.end) + ", " +
              SecondsText(s.end - s.start);
-      if (s.request != s.start) out += ", already open: starts at once";
+      if (s.request != s.start) {
+        out += s.request == r.from ? ", already open: starts at once"
+                                   : ", starts at " + FileTimeToText(s.request) +
+                                         " as its own window before ends";
+      }
       if (s.wake) out += ", wake " + FileTimeToText(*s.wake);
       out += "\n";
     }

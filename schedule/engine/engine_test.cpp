@@ -257,8 +257,10 @@ TEST(EngineClock, StepsBackRepeatNothingAndStepsForwardTellTheSkippedWindow) {
     std::vector<std::string> sent;
     std::vector<std::string> missed;
   } cases[] = {
-      {"back after the window", {{0, false, 8}, {-3600, false, 3610}}, {startStop[0], startStop[1]}, {}},
-      {"back while it records", {{0, false, 4}, {-3600, false, 3606}}, {startStop[0], startStop[1]}, {}},
+      {"back after the window", {{0, false, 8}, {-3600, false, 3610}}, {startStop[0], startStop[1]},
+       {}},
+      {"back while it records", {{0, false, 4}, {-3600, false, 3606}}, {startStop[0], startStop[1]},
+       {}},
       {"forward over it", {{3600, false, 31}}, {}, {missed + "clock-change" + show}},
       {"forward, then a resume notice", {{3600, true, 1}}, {}, {missed + "asleep" + show}},
   };
@@ -266,7 +268,9 @@ TEST(EngineClock, StepsBackRepeatNothingAndStepsForwardTellTheSkippedWindow) {
     Rig rig(Jan(5, 21, 59, 50), false);
     rig.Enable(Line("Show", t0 + Seconds(2), t0 + Seconds(6)));
     for (const Step& step : c.steps) {
-      if (step.jump != 0) ASSERT_TRUE(rig.sim.Jump(step.jump)) << c.what;
+      if (step.jump != 0) {
+        ASSERT_TRUE(rig.sim.Jump(step.jump)) << c.what;
+      }
       if (step.resumed) rig.engine.Resumed();
       ASSERT_TRUE(rig.sim.Advance(step.advance)) << c.what;
     }
