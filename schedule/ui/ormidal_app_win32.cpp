@@ -21,6 +21,8 @@ constexpr char kNoAnswerMessage[] =
 }  // namespace
 
 void Ormidal::BeforeExit(HistoryCause why) {
+  // Every end comes here: from the decision on, nothing starts or stops.
+  if (engine_ != nullptr) engine_->End();
   if (history_ == nullptr) return;
   HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow(engineSystem_));
   ended.cause = why;

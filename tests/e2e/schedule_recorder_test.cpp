@@ -130,6 +130,29 @@ TEST(RecorderLink, AWindowAlreadyOpenAtStartUpStartsAtOnce) {
             e2e::Utf16Bytes("Late pos: 100,100,600,500 url: http://tv/live pro: player sec: 90"));
 }
 
+// While "Error in window position. Cannot continue" waits for an answer,
+// the running recording's stop goes out on time.
+TEST(RecorderLink, ARunningRecordingStopsWhileTheRefusedPositionIsUnanswered) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime now = LocalNow();
+  const ormidal::FileTime end = now + Seconds(8);
+  SchedulerRun run("ormidal_refused", Line("Running", now - Seconds(60), end) +
+                                          Line("Bad", now + Seconds(4), end, "0,0,0,0"));
+  run.Start("Lumora");
+  const HWND box = e2e::WaitMessageBox(run.process.Id(), "Scheduler message", 15s);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "Error in window position. Cannot continue");
+  ASSERT_TRUE(recorder.WaitCount(false, 1, 15s));
+  EXPECT_EQ(SecondOfDay(recorder.Requests().back().at), SecondOfDay(end));
+  EXPECT_TRUE(IsWindow(box));
+  e2e::PressButton(box, IDOK);
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    const auto events = run.History().events;
+    return !events.empty() && events.back().kind == ormidal::HistoryKind::kDisabled;
+  })) << e2e::ReadFileBytes(run.HistoryPath());
+  EXPECT_EQ(recorder.Count(true), 1);
+}
+
 using ormidal::HistoryCause;
 using ormidal::HistoryEvent;
 using ormidal::HistoryKind;
