@@ -22,6 +22,8 @@ CalendarRecord Jan(int day, int hour, int minute, int second) {
   return Calendar(2026, 1, day, hour, minute, second);
 }
 
+std::string Text(FileTime at) { return FileTimeToText(at); }
+
 std::string Line(const std::string& name, FileTime start, FileTime end,
                  const std::string& repeat = "Once", const std::string& pos = "100,100,600,500") {
   return name + " URL: http://x/" + name + " START: " + FileTimeToText(start) +
@@ -132,47 +134,25 @@ TEST_F(EngineTest, ARejectedWindowPositionStopsTheWholeEngine) {
 
 // The message comes first: while nobody answers it, the running recording's
 // stop goes out on time and nothing new starts; the answer stops the engine.
-TEST(EngineStop, ARefusedPositionWaitsForItsAnswerWhileRunningRecordingsStop) {
-  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
-  Rig rig(Jan(5, 21, 59, 50), false);
-  rig.host.whileShown = [&](const std::string& text) {
-    if (text == kPositionErrorMessage) rig.sim.HoldUntilReleased();
-  };
-  rig.Enable(Line("Running", t0 - Seconds(1), t0 + Seconds(5)) +
-             Line("Bad", t0 + Seconds(2), t0 + Seconds(30), "Once", "600,100,100,500") +
-             Line("Later", t0 + Seconds(4), t0 + Seconds(30)));
-  ASSERT_TRUE(rig.sim.Advance(8));
-  EXPECT_EQ(rig.host.Messages(), std::vector<std::string>{kPositionErrorMessage});
-  EXPECT_TRUE(rig.engine.SchedulerActive());
-  rig.sim.Release();
-  ASSERT_TRUE(rig.sim.Settle());
-  EXPECT_FALSE(rig.engine.SchedulerActive());
-  EXPECT_EQ(rig.ui.Status(), "Scheduler is disabled");
-  EXPECT_EQ(rig.history.Lines(),
-            (std::vector<std::string>{
-                "Jan 05,2026 09:59:50 PM | enabled | entries=3",
-                "Jan 05,2026 09:59:50 PM | start-sent | name=Running | "
-                "window=Jan 05,2026 09:59:49 PM | seconds=6 | ms=5",
-                "Jan 05,2026 09:59:55 PM | stop-sent | name=Running | "
-                "window=Jan 05,2026 09:59:49 PM | ms=5",
-                "Jan 05,2026 09:59:58 PM | disabled | by=engine | why=Error in window position. "
-                "Cannot continue"}));
-}
-
-std::vector<std::string> Sent(RecordingRecorder& recorder) {
-  std::vector<std::string> sent;
-  for (const Request& r : recorder.Requests()) {
-    sent.push_back((r.request == kTaskStart ? "start " : "stop ") + r.name + " " +
-                   FileTimeToText(r.at));
-  }
-  return sent;
+TEST_F(EngineTest, ARefusedPositionWaitsForItsAnswerWhileRunningRecordingsStop) {
+  host.whileShown = [&](const std::string&) { sim.HoldUntilReleased(); };
+  Enable(Line("Running", t0 - Seconds(1), t0 + Seconds(5)) +
+         Line("Bad", t0 + Seconds(2), t0 + Seconds(30), "Once", "600,100,100,500") +
+         Line("Later", t0 + Seconds(4), t0 + Seconds(30)));
+  ASSERT_TRUE(sim.Advance(8));
+  EXPECT_TRUE(engine.SchedulerActive());
+  sim.Release();
+  ASSERT_TRUE(sim.Settle());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(recorder.Sent(), (std::vector<std::string>{"start Running " + Text(t0),
+                                                       "stop Running " + Text(t0 + Seconds(5))}));
 }
 
 // A line never records twice at once: a daily window of 25 hours starts again
-// only as the one before it stops; one of exactly 24 hours runs on, stop then
+// as the one before it stops, one of exactly 24 hours runs on, stop then
 // start in one second. The clock jumps between the seconds that matter.
 TEST(EngineRepeat, WindowsOfADayAndLongerFollowTheirOwnStop) {
-  Rig rig(Jan(5, 20, 59, 58), false, false);
+  Rig rig(Jan(5, 20, 59, 50), false, false);
   rig.Enable(Line("Day", PointOf(Jan(5, 21, 0, 0)), PointOf(Jan(6, 21, 0, 0)), "Daily") +
              Line("Long", PointOf(Jan(5, 22, 0, 0)), PointOf(Jan(6, 23, 0, 0)), "Daily"));
   std::vector<std::string> expected;
@@ -181,105 +161,73 @@ TEST(EngineRepeat, WindowsOfADayAndLongerFollowTheirOwnStop) {
       const FileTime at = PointOf(Jan(day, hour, 0, 0));
       ASSERT_TRUE(rig.sim.Jump(static_cast<int64_t>((at - rig.sim.Now()) / kTicksPerSecond) - 2));
       ASSERT_TRUE(rig.sim.Advance(4));
-      const std::string when = " " + FileTimeToText(at);
-      if (hour == 21 && day > 5) expected.push_back("stop Day" + when);
-      if (hour == 21) expected.push_back("start Day" + when);
-      if (hour == 22 && day == 5) expected.push_back("start Long" + when);
-      if (hour == 23 && day > 5) expected.push_back("stop Long" + when);
-      if (hour == 23 && day > 5) expected.push_back("start Long" + when);
+      const std::string name = hour == 21 ? "Day " : "Long ";
+      if (day > 5 && hour != 22) expected.push_back("stop " + name + Text(at));
+      if (hour == 21 || (hour == 22 ? day == 5 : day > 5)) {
+        expected.push_back("start " + name + Text(at));
+      }
     }
   }
-  EXPECT_EQ(Sent(rig.recorder), expected);
+  EXPECT_EQ(rig.recorder.Sent(), expected);
 }
 
-// A start whose Timer waits for a stop due in the same second goes out only
-// if no disable and no end came meanwhile.
-TEST(EngineStop, NothingIsSentAfterADisableOrTheEndThatCameWhileAStartWaited) {
+// Late's start waits for Early's stop, which is on its way when the user
+// disables, disables and enables, or ends the program.
+TEST(EngineStop, AStartThatWaitedIsNotSentAfterADisableOrTheEnd) {
   enum class Then { kDisable, kDisableAndEnable, kEnd };
-  const struct {
-    Then then;
-    std::vector<std::string> sent;
-  } cases[] = {
-      {Then::kDisable, {"start Early", "stop Early"}},
-      {Then::kDisableAndEnable, {"start Early", "stop Early", "start Late", "stop Late"}},
-      {Then::kEnd, {"start Early", "stop Early"}},
-  };
+  const std::pair<Then, int> cases[] = {
+      {Then::kDisable, 1}, {Then::kDisableAndEnable, 2}, {Then::kEnd, 1}};
   const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
-  for (const auto& c : cases) {
+  for (const auto& [then, starts] : cases) {
     Rig rig(Jan(5, 21, 59, 50), false, false);
-    struct ActOnStop final : RecorderLink {
-      std::function<void()> act;
-      std::mutex m;
-      std::vector<std::string> sent;
-      RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
-                                     int32_t request) override {
-        if (request == kTaskStop && act) std::exchange(act, nullptr)();
-        std::lock_guard<std::mutex> lock(m);
-        sent.push_back((request == kTaskStart ? "start " : "stop ") + entry->timeName);
-        return RequestOutcome::kSent;
-      }
-    } link;
-    Engine own(rig.sim, rig.host, rig.files, rig.ui, link, rig.options);
-    // Late's Timer waits for Early's stop, which is being sent when the user acts.
-    link.act = [&] {
-      if (c.then == Then::kEnd) return own.End();
-      own.DisableScheduler();
-      if (c.then == Then::kDisableAndEnable) own.EnableScheduler(kPath);
+    rig.recorder.whileStopping = [&, then = then] {
+      if (then == Then::kEnd) return rig.engine.End();
+      rig.engine.DisableScheduler();
+      if (then == Then::kDisableAndEnable) rig.engine.EnableScheduler(kPath);
     };
-    rig.files.files[kPath] = Line("Early", t0 + Seconds(1), t0 + Seconds(3)) +
-                             Line("Late", t0 + Seconds(3), t0 + Seconds(5));
-    own.EnableScheduler(kPath);
+    rig.Enable(Line("Early", t0 + Seconds(1), t0 + Seconds(3)) +
+               Line("Late", t0 + Seconds(3), t0 + Seconds(5)));
     ASSERT_TRUE(rig.sim.Advance(8));
-    std::lock_guard<std::mutex> lock(link.m);
-    EXPECT_EQ(link.sent, c.sent) << static_cast<int>(c.then);
-    own.DisableScheduler();
-    EXPECT_TRUE(rig.sim.Advance(1));
+    EXPECT_EQ(rig.recorder.Count(kTaskStart), starts) << static_cast<int>(then);
+    EXPECT_EQ(rig.recorder.Count(kTaskStop), starts) << static_cast<int>(then);
   }
 }
 
-// A window already served is not started again when the clock goes back, nor
-// cut; one the clock skips is missed for a clock change unless a resume
-// notice comes with the jump.
+// A served window is not started again when the clock goes back, nor cut;
+// one the clock skips is missed for a clock change, unless a resume notice
+// comes with the jump.
 TEST(EngineClock, StepsBackRepeatNothingAndStepsForwardTellTheSkippedWindow) {
-  struct Step {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  const std::vector<std::string> served = {"start Show " + Text(t0 + Seconds(2)),
+                                           "stop Show " + Text(t0 + Seconds(6))};
+  const struct {
+    int before;
     int64_t jump;
     bool resumed;
-    int advance;
-  };
-  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
-  const std::string startStop[] = {"start Show " + FileTimeToText(t0 + Seconds(2)),
-                                   "stop Show " + FileTimeToText(t0 + Seconds(6))};
-  const std::string missed = "Jan 05,2026 10:59:50 PM | missed | while=";
-  const std::string show = " | name=Show | window=Jan 05,2026 09:59:52 PM";
-  const struct {
-    const char* what;
-    std::vector<Step> steps;
+    int after;
     std::vector<std::string> sent;
-    std::vector<std::string> missed;
+    std::string missed;
   } cases[] = {
-      {"back after the window", {{0, false, 8}, {-3600, false, 3610}}, {startStop[0], startStop[1]},
-       {}},
-      {"back while it records", {{0, false, 4}, {-3600, false, 3606}}, {startStop[0], startStop[1]},
-       {}},
-      {"forward over it", {{3600, false, 31}}, {}, {missed + "clock-change" + show}},
-      {"forward, then a resume notice", {{3600, true, 1}}, {}, {missed + "asleep" + show}},
+      {8, -3600, false, 3610, served, ""},         // back after the window
+      {4, -3600, false, 3606, served, ""},         // back while it records
+      {0, 3600, false, 31, {}, "clock-change"},    // forward over it
+      {0, 3600, true, 1, {}, "asleep"},            // forward, a resume notice after
   };
   for (const auto& c : cases) {
     Rig rig(Jan(5, 21, 59, 50), false);
     rig.Enable(Line("Show", t0 + Seconds(2), t0 + Seconds(6)));
-    for (const Step& step : c.steps) {
-      if (step.jump != 0) {
-        ASSERT_TRUE(rig.sim.Jump(step.jump)) << c.what;
-      }
-      if (step.resumed) rig.engine.Resumed();
-      ASSERT_TRUE(rig.sim.Advance(step.advance)) << c.what;
-    }
-    EXPECT_EQ(Sent(rig.recorder), c.sent) << c.what;
-    std::vector<std::string> lines;
+    ASSERT_TRUE(rig.sim.Advance(c.before));
+    ASSERT_TRUE(rig.sim.Jump(c.jump));
+    if (c.resumed) rig.engine.Resumed();
+    ASSERT_TRUE(rig.sim.Advance(c.after));
+    EXPECT_EQ(rig.recorder.Sent(), c.sent) << c.jump;
+    std::string missed;
     for (const std::string& line : rig.history.Lines()) {
-      if (line.find("| missed |") != std::string::npos) lines.push_back(line);
+      if (line.find("| missed |") != std::string::npos) missed += line;
     }
-    EXPECT_EQ(lines, c.missed) << c.what;
+    EXPECT_EQ(missed, c.missed.empty() ? "" : "Jan 05,2026 10:59:50 PM | missed | while=" +
+                                                  c.missed + " | name=Show | window=" +
+                                                  Text(t0 + Seconds(2)));
   }
 }
 

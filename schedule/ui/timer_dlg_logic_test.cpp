@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fake_host.h"
 
 namespace ormidal {
@@ -107,25 +109,16 @@ TEST(SaveEntry, RefusalsComeInOrderAndEveryOneIsTold) {
 }
 
 TEST(SaveEntry, ARepeatingEntryLongerThanADayIsRefused) {
-  const struct {
-    const char* duration;
-    RepeatChoice repeat;
-    bool saved;
-  } cases[] = {
-      {"24:00:01", {.daily = true}, false},
-      {"24:00:01", {.days = {false, true}}, false},
-      {"24:00:00", {.daily = true}, true},
-      {"99:59:59", {.once = true}, true},
-  };
-  for (const auto& c : cases) {
+  const std::tuple<const char*, RepeatChoice, bool> cases[] = {
+      {"24:00:01", {.daily = true}, false}, {"24:00:01", {.days = {false, true}}, false},
+      {"24:00:00", {.daily = true}, true}, {"99:59:59", {.once = true}, true}};
+  for (const auto& [duration, repeat, saved] : cases) {
     Save s;
     DialogValues v = Valid();
-    v.duration = c.duration;
-    v.repeat = c.repeat;
-    EXPECT_EQ(s.Run(v).has_value(), c.saved) << c.duration;
-    EXPECT_EQ(s.host.messages,
-              c.saved ? std::vector<std::string>{} : std::vector<std::string>{kRepeatTooLongMessage})
-        << c.duration;
+    v.duration = duration;
+    v.repeat = repeat;
+    EXPECT_EQ(s.Run(v).has_value(), saved) << duration;
+    EXPECT_EQ(s.host.messages, std::vector<std::string>(!saved, kRepeatTooLongMessage));
   }
 }
 
