@@ -113,7 +113,6 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
             "reading scheduler file\") and starts nothing");
 
   report = RunScheduleCheck("123456789", options);
-  ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("Problems")),
             "Problems:\nfile: the file holds fewer than 10 bytes: the scheduler says \"There are "
             "no scheduled recordings\" and stays disabled\n");
@@ -200,14 +199,11 @@ TEST(ScheduleCheck, ALineThatOverlapsItselfAndTwoLinesThatOverlap) {
 // The zone's rules as Windows states them: the last Sunday of March on, of
 // October back; a fixed date; none. A change inside a window is told.
 TEST(ScheduleCheck, DaylightSavingChangesInsideAWindowAreTold) {
-  auto rule = [](int year, int month, int day, int hour) {
-    return CalendarRecord{static_cast<uint16_t>(year), static_cast<uint16_t>(month), 0,
-                          static_cast<uint16_t>(day), static_cast<uint16_t>(hour), 0, 0, 0};
-  };
-  const ZoneRules europe{rule(0, 3, 5, 2), rule(0, 10, 5, 3), 0, -60};
+  using R = CalendarRecord;
+  const ZoneRules europe{R{0, 3, 0, 5, 2}, R{0, 10, 0, 5, 3}, 0, -60};
   const std::pair<ZoneRules, std::vector<std::string>> zones[] = {
       {europe, {"Mar 29,2026 02:00:00 AM +3600", "Oct 25,2026 03:00:00 AM -3600"}},
-      {{rule(2026, 5, 17, 0), rule(2027, 9, 1, 0), 0, -30}, {"May 17,2026 12:00:00 AM +1800"}},
+      {{R{2026, 5, 0, 17}, R{2027, 9, 0, 1}, 0, -30}, {"May 17,2026 12:00:00 AM +1800"}},
       {{}, {}}};
   for (const auto& [zone, expected] : zones) {
     std::vector<std::string> changes;
@@ -224,7 +220,6 @@ TEST(ScheduleCheck, DaylightSavingChangesInsideAWindowAreTold) {
       Line("Night", "Oct 25,2026 01:30:00 AM", "Oct 25,2026 03:30:00 AM", "Once") +
           Line("Morning", "Oct 25,2026 03:30:00 AM", "Oct 25,2026 04:00:00 AM", "Once"),
       options);
-  ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("Problems")),
             "Problems:\nline 1: the clock goes back by 01:00:00 at Oct 25,2026 03:00:00 AM for "
             "daylight saving time, inside its window from Oct 25,2026 01:30:00 AM to Oct 25,2026 "

@@ -144,13 +144,11 @@ TEST(RecorderLink, ARunningRecordingStopsWhileTheRefusedPositionIsUnanswered) {
   EXPECT_EQ(e2e::MessageBoxText(box), "Error in window position. Cannot continue");
   ASSERT_TRUE(recorder.WaitCount(false, 1, 15s));
   EXPECT_EQ(SecondOfDay(recorder.Requests().back().at), SecondOfDay(end));
-  EXPECT_TRUE(IsWindow(box));
   e2e::PressButton(box, IDOK);
   EXPECT_TRUE(e2e::WaitFor([&] {
     const auto events = run.History().events;
     return !events.empty() && events.back().kind == ormidal::HistoryKind::kDisabled;
   })) << e2e::ReadFileBytes(run.HistoryPath());
-  EXPECT_EQ(recorder.Count(true), 1);
 }
 
 using ormidal::HistoryCause;
