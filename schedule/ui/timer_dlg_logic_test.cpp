@@ -108,10 +108,13 @@ TEST(SaveEntry, RefusalsComeInOrderAndEveryOneIsTold) {
   EXPECT_EQ(s.files.files.count(SchedulePath("")), 0u);
 }
 
-TEST(SaveEntry, ARepeatingEntryLongerThanADayIsRefused) {
+// Saturday and Sunday are a day apart, Monday and Wednesday two.
+TEST(SaveEntry, AnEntryThatWouldStartAgainBeforeItEndsIsRefused) {
+  const RepeatChoice weekend{.days = {true, false, false, false, false, false, true}};
   const std::tuple<const char*, RepeatChoice, bool> cases[] = {
-      {"24:00:01", {.daily = true}, false}, {"24:00:01", {.days = {false, true}}, false},
-      {"24:00:00", {.daily = true}, true}, {"99:59:59", {.once = true}, true}};
+      {"24:00:01", {.daily = true}, false}, {"24:00:01", weekend, false},
+      {"24:00:00", {.daily = true}, true},  {"48:00:00", {.days = {false, true, false, true}}, true},
+      {"99:59:59", {.once = true}, true}};
   for (const auto& [duration, repeat, saved] : cases) {
     Save s;
     DialogValues v = Valid();
