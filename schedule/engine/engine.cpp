@@ -85,6 +85,7 @@ bool ArmLine(LineValues& values, const CalendarRecord& now, ActiveSlots& slots, 
     slots.activeSlot[i].store(1);
     return false;
   }
+  // Where nothing was served (the plain pass keeps no record), once per opening.
   return slots.activeSlot[i].exchange(1) == 0 || served.start != 0;
 }
 

@@ -173,8 +173,8 @@ PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, Active
 
 // The passes from now on, up to until (not included), that can decide
 // otherwise than the one before: the first at now over the whole copy, then
-// one just after each second at which a line's window can change, over the
-// lines whose window can. visit gets each one's second and decision and
+// one just after each second at which a line's window can change or its own
+// recording ends, over those lines. visit gets each one's second and decision and
 // returns false to end them; a pass that stops the engine is the last.
 // Used by ormidal-check, and for the engine's next start.
 void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
