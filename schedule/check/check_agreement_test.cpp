@@ -47,7 +47,9 @@ TEST(CheckAgainstEngine, DailyWindowsOfADayAndLongerAndALineOverlappingThem) {
   std::size_t requests = 0;
   EXPECT_EQ(CompareWithEngine(days, &requests), "");
   EXPECT_EQ(requests, 12u);
-  const std::string json = CheckReportJson(RunScheduleCheck(days.schedule, {.now = days.now, .days = 2}));
+  CheckOptions options;
+  options.now = days.now;
+  const std::string json = CheckReportJson(RunScheduleCheck(days.schedule, options));
   EXPECT_NE(json.find("{\"line\": 2, \"kind\": \"overlaps-itself\", \"from\": \"Jan 06,2026 "
                       "10:00:00 PM\", \"to\": \"Jan 06,2026 11:00:00 PM\""), std::string::npos);
   EXPECT_NE(json.find("{\"line\": 3, \"kind\": \"overlap\", \"other\": 2"), std::string::npos);
