@@ -113,6 +113,7 @@ TEST(ScheduleCheck, RepeatsAcrossMidnightAWindowAlreadyOpenAndAReadErrorThatStop
             "reading scheduler file\") and starts nothing");
 
   report = RunScheduleCheck("123456789", options);
+  ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("Problems")),
             "Problems:\nfile: the file holds fewer than 10 bytes: the scheduler says \"There are "
             "no scheduled recordings\" and stays disabled\n");
