@@ -158,11 +158,9 @@ TEST(EngineRepeat, WindowsOfADayAndLongerFollowTheirOwnStop) {
       const FileTime at = PointOf(Jan(day, hour, 0, 0));
       ASSERT_TRUE(rig.sim.Jump(static_cast<int64_t>((at - rig.sim.Now()) / kTicksPerSecond) - 2));
       ASSERT_TRUE(rig.sim.Advance(4));
-      const std::string name = hour == 21 ? "Day " : "Long ";
-      if (day > 5 && hour != 22) expected.push_back("stop " + name + Text(at));
-      if (hour == 21 || (hour == 22 ? day == 5 : day > 5)) {
-        expected.push_back("start " + name + Text(at));
-      }
+      const std::string what = (hour == 21 ? "Day " : "Long ") + Text(at);
+      if (day > 5 && hour != 22) expected.push_back("stop " + what);
+      if (hour == 21 || (hour == 22) == (day == 5)) expected.push_back("start " + what);
     }
   }
   EXPECT_EQ(rig.recorder.Sent(), expected);
