@@ -5,6 +5,7 @@
 #include <random>
 
 #include "calendar.h"
+#include "schedule_check.h"
 
 namespace ormidal {
 namespace {
@@ -33,6 +34,26 @@ TEST(CheckAgainstEngine, AWrittenDayOfEveryRepeatKindAcrossMidnight) {
   std::size_t requests = 0;
   EXPECT_EQ(CompareWithEngine(day, &requests), "");
   EXPECT_EQ(requests, 14u);  // a start and a stop for each of the seven lines that run
+}
+
+// The engine sends what the check predicts, which tells both overlaps.
+TEST(CheckAgainstEngine, DailyWindowsOfADayAndLongerAndALineOverlappingThem) {
+  AgreementCase days;
+  days.now = Calendar("Jan 06,2026 09:00:00 PM");
+  days.seconds = 26 * 3600 + 600;
+  days.schedule = Line("Day", "Jan 05,2026 09:30:00 PM", "Jan 06,2026 09:30:00 PM", "Daily") +
+                  Line("Long", "Jan 05,2026 10:00:00 PM", "Jan 06,2026 11:00:00 PM", "Daily") +
+                  Line("News", "Jan 07,2026 10:30:00 PM", "Jan 07,2026 10:45:00 PM", "Once");
+  std::size_t requests = 0;
+  EXPECT_EQ(CompareWithEngine(days, &requests), "");
+  EXPECT_EQ(requests, 12u);
+  CheckOptions options;
+  options.now = days.now;
+  const std::string json = CheckReportJson(RunScheduleCheck(days.schedule, options),
+                                           [](std::string_view text) { return std::string(text); });
+  EXPECT_NE(json.find("{\"line\": 2, \"kind\": \"overlaps-itself\", \"from\": \"Jan 06,2026 "
+                      "10:00:00 PM\", \"to\": \"Jan 06,2026 11:00:00 PM\""), std::string::npos);
+  EXPECT_NE(json.find("{\"line\": 3, \"kind\": \"overlap\", \"other\": 2"), std::string::npos);
 }
 
 // Generated files, a whole simulated day each; the fuzz target tries many more.

@@ -11,9 +11,9 @@ int main(int argc, char** argv) {
   std::string out;
   std::string err;
   bool outUtf8 = false;
-  const int code = ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow,
-                                            ormidal::ActivePowerFacts, ormidal::SystemTextToUtf8,
-                                            out, err, &outUtf8);
+  const int code = ormidal::RunCheckProgram(
+      args, ormidal::PortableFileSystem(), ormidal::LocalNow, ormidal::ActivePowerFacts,
+      ormidal::SystemTextToUtf8, out, err, &outUtf8, ormidal::LocalClockChanges);
   ormidal::WriteStandard(stdout, out, outUtf8);
   ormidal::WriteStandard(stderr, err, false);
   return code;

@@ -1,6 +1,7 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
 // and the C library's local calendar. There is no power plan to read, and
-// schedule text is taken as Latin-1, the code points its bytes name.
+// schedule text is taken as Latin-1, the code points its bytes name, and
+// there are no time zone rules.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -46,5 +47,8 @@ std::string SystemTextToUtf8(std::string_view text) {
 void WriteStandard(std::FILE* stream, std::string_view text, bool) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
+
+// The C library tells no zone's rules: nothing is claimed.
+std::vector<ClockChange> LocalClockChanges(int, int) { return {}; }
 
 }  // namespace ormidal

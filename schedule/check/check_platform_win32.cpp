@@ -1,11 +1,12 @@
-// The local time, the power facts and the code page for ormidal-check on
-// Windows: read as the scheduler reads them.
+// The local time, the power facts, the code page and the time zone's clock
+// changes for ormidal-check on Windows: read as the scheduler reads them.
 #include <algorithm>
 
 #include "engine_win32.h"
 #include "power_win32.h"
 #include "schedule_check.h"
 #include "text_win32.h"
+#include "time_text_win32.h"
 
 namespace ormidal {
 namespace {
@@ -46,6 +47,20 @@ std::string SystemTextToUtf8(std::string_view text) {
 void WriteStandard(std::FILE* stream, std::string_view text, bool utf8) {
   const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (!WriteConsoleText(handle, text, utf8)) std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::vector<ClockChange> LocalClockChanges(int firstYear, int lastYear) {
+  std::vector<ClockChange> changes;
+  for (int year = firstYear; year <= lastYear; ++year) {
+    TIME_ZONE_INFORMATION zone{};
+    // Fails for a year the system has no rules for: nothing is claimed for it.
+    if (!GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr, &zone)) continue;
+    const ZoneRules rules{FromSystemTime(zone.DaylightDate), FromSystemTime(zone.StandardDate),
+                          static_cast<int32_t>(zone.StandardBias),
+                          static_cast<int32_t>(zone.DaylightBias)};
+    for (const ClockChange& change : ClockChangesOfYear(year, rules)) changes.push_back(change);
+  }
+  return changes;
 }
 
 }  // namespace ormidal

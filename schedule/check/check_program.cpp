@@ -27,7 +27,8 @@ bool IsCount(const std::string& text) {
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
-                    std::string& out, std::string& err, bool* outUtf8) {
+                    std::string& out, std::string& err, bool* outUtf8,
+                    const ClockChangesReader& clockChanges) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
     return 2;
@@ -97,6 +98,15 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
   options.power = powerFacts();
+  if (clockChanges) {
+    CalendarRecord last;
+    FileTime first = 0;
+    RecordToFileTime(options.now, first);
+    if (FileTimeToRecord(first + static_cast<FileTime>(options.days) * 86400 * kTicksPerSecond,
+                         last)) {
+      options.clockChanges = clockChanges(options.now.year, last.year);
+    }
+  }
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report, toUtf8) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

@@ -22,6 +22,7 @@ uint64_t LateMs(const PredictedOutcome& p) {
 std::string MissedReason(const HistoryEvent* reason) {
   if (reason == nullptr) return "no start in the history";
   if (reason->kind == HistoryKind::kNotSent) return "not sent: \"" + reason->text + "\"";
+  if (reason->cause == HistoryCause::kClockChange) return "the clock was put forward";
   return reason->cause == HistoryCause::kAsleep ? "the PC was asleep"
                                                 : "the scheduler was disabled";
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <optional>
 
 #include "engine.h"
 #include "power_plan.h"
@@ -112,6 +113,70 @@ void AddOverlaps(const CheckReport& report, std::vector<Problem>& problems) {
   }
 }
 
+// The moment a zone's rule names in year, on the clock before the change.
+std::optional<FileTime> RuleTime(int year, const CalendarRecord& rule) {
+  if (rule.month == 0 || (rule.year != 0 && rule.year != year)) return std::nullopt;
+  CalendarRecord r = rule;
+  FileTime at = 0;
+  if (rule.year == 0) {
+    r.year = static_cast<uint16_t>(year);
+    r.day = 1;
+    CalendarRecord first;
+    if (!RecordToFileTime(r, at) || !FileTimeToRecord(at, first)) return std::nullopt;
+    // The day-th such weekday; the fifth is the last, which may be the fourth.
+    int day = 1 + (rule.dayOfWeek + 7 - first.dayOfWeek) % 7 + 7 * (std::max<int>(rule.day, 1) - 1);
+    for (r.day = static_cast<uint16_t>(day); day > 28 && !RecordToFileTime(r, at);) {
+      day -= 7;
+      r.day = static_cast<uint16_t>(day);
+    }
+  }
+  if (!RecordToFileTime(r, at)) return std::nullopt;
+  return at;
+}
+
+// Its first window that opens before the one before it ends, and how many do.
+struct OwnOverlaps {
+  OwnOverlap first;
+  std::vector<FileTime> starts;
+};
+
+void AddOwnOverlaps(const std::map<std::size_t, OwnOverlaps>& overlaps,
+                    std::vector<Problem>& problems) {
+  for (const auto& [line, o] : overlaps) {
+    std::string reason = "its windows overlap each other: the one from " +
+                         FileTimeToText(o.first.start) + " to " + FileTimeToText(o.first.end) +
+                         " opens before the one before it ends at " +
+                         FileTimeToText(o.first.previousEnd) +
+                         ", and a line records one window at a time, so it starts then at the "
+                         "earliest";
+    if (o.starts.size() > 1) reason += " (" + std::to_string(o.starts.size()) + " times)";
+    problems.push_back({ProblemKind::kOverlapsItself, line + 1, 0, o.first.start,
+                        o.first.previousEnd, reason});
+  }
+}
+
+// A change of the clock inside a window the scheduler starts.
+void AddClockChanges(const CheckReport& report, const std::vector<ClockChange>& changes,
+                     std::vector<Problem>& problems) {
+  for (const CheckedLine& line : report.lines) {
+    for (const PredictedStart& s : line.starts) {
+      for (const ClockChange& c : changes) {
+        const FileTime shifted = c.at + static_cast<FileTime>(c.seconds) * kTicksPerSecond;
+        if (!(s.request < std::max(c.at, shifted) && s.end > std::min(c.at, shifted))) continue;
+        const bool forward = c.seconds > 0;
+        const uint32_t seconds = static_cast<uint32_t>(forward ? c.seconds : -c.seconds);
+        problems.push_back(
+            {ProblemKind::kClockChange, line.line, 0, s.start, s.end,
+             std::string("the clock goes ") + (forward ? "forward" : "back") + " by " +
+                 SecondsToDuration(seconds) + " at " + FileTimeToText(c.at) +
+                 " for daylight saving time, inside its window from " + FileTimeToText(s.start) +
+                 " to " + FileTimeToText(s.end) + ": that recording " +
+                 (forward ? "is shorter, or missed" : "runs longer")});
+      }
+    }
+  }
+}
+
 std::string SecondsText(FileTime ticks) {
   const FileTime seconds = ticks / kTicksPerSecond;
   std::string text = std::to_string(seconds) + " s";
@@ -122,10 +187,11 @@ std::string SecondsText(FileTime ticks) {
 }
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
-constexpr std::array<const char*, 11> kKindNames = {
+constexpr std::array<const char*, 13> kKindNames = {
     "too-short",       "not-an-entry",    "never-starts",   "read-error",
     "past-200th-line", "window-position", "same-name",      "overlap",
-    "wake-timers-off", "modern-standby",  "sign-in-on-wake"};
+    "overlaps-itself", "clock-change",    "wake-timers-off", "modern-standby",
+    "sign-in-on-wake"};
 static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kSignInOnWake) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
@@ -182,6 +248,15 @@ std::string JsonWakeTimersOff(const PowerFacts& facts) {
 // second byte may be a backslash.
 std::string JsonText(std::string_view text, const ToUtf8& toUtf8) { return Json(toUtf8(text)); }
 
+std::vector<ClockChange> ClockChangesOfYear(int year, const ZoneRules& zone) {
+  std::vector<ClockChange> changes;
+  const int64_t seconds = int64_t{zone.standardBias - zone.daylightBias} * 60;
+  if (seconds == 0) return changes;
+  if (const auto at = RuleTime(year, zone.toDaylight)) changes.push_back({*at, seconds});
+  if (const auto at = RuleTime(year, zone.toStandard)) changes.push_back({*at, -seconds});
+  return changes;
+}
+
 CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& options) {
   const Passes passes(options);
   CheckReport report;
@@ -228,10 +303,18 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   }
 
   std::map<std::size_t, std::vector<PredictedStart>> starts;
+  std::map<std::size_t, OwnOverlaps> ownOverlaps;
   std::optional<std::size_t> refusedLine;
   ActiveSlots slots;
   FollowPasses(contents, options.now, passes.Until(), options.audioMode, slots,
                [&](FileTime second, const PassDecision& pass) {
+                 for (const OwnOverlap& o : pass.ownOverlaps) {
+                   auto [it, added] = ownOverlaps.try_emplace(o.line, OwnOverlaps{o, {}});
+                   auto& seen = it->second.starts;
+                   if (std::find(seen.begin(), seen.end(), o.start) == seen.end()) {
+                     seen.push_back(o.start);
+                   }
+                 }
                  if (pass.StopsEngine()) {
                    report.stopped = second;
                    refusedLine = pass.refusedPosition;
@@ -259,9 +342,9 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
       std::string reason = "window position " + Quoted(line.values.timePos) + " is refused: ";
       reason += refusedLine == line.index
                     ? "when its window opens at " + FileTimeToText(*report.stopped) +
-                          " the scheduler stops (" + Quoted(kPositionErrorMessage) +
-                          "); nothing starts from then on, and recordings then running get no "
-                          "stop request"
+                          " the scheduler says " + Quoted(kPositionErrorMessage) +
+                          " and starts nothing more; recordings then running get their stop "
+                          "requests until the message is answered, and the scheduler stops then"
                     : "the scheduler would stop when its window opens (" +
                           Quoted(kPositionErrorMessage) + ")";
       report.problems.push_back({ProblemKind::kWindowPosition, number, 0, 0, 0, reason});
@@ -278,6 +361,8 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
              Quoted(row.fields.timeName) + " replaces only that line"});
   }
   AddOverlaps(report, report.problems);
+  AddOwnOverlaps(ownOverlaps, report.problems);
+  AddClockChanges(report, options.clockChanges, report.problems);
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   AddPowerProblems(report);
@@ -293,7 +378,11 @@ std::string CheckReportText(const CheckReport& r) {
     for (const PredictedStart& s : line.starts) {
       out += "  " + FileTimeToText(s.start) + " to " + FileTimeToText(s.end) + ", " +
              SecondsText(s.end - s.start);
-      if (s.request != s.start) out += ", already open: starts at once";
+      if (s.request != s.start) {
+        out += s.request == r.from ? ", already open: starts at once"
+                                   : ", starts at " + FileTimeToText(s.request) +
+                                         " as its own window before ends";
+      }
       if (s.wake) out += ", wake " + FileTimeToText(*s.wake);
       out += "\n";
     }
@@ -334,7 +423,8 @@ std::string CheckReportJson(const CheckReport& r, const ToUtf8& toUtf8) {
     out += std::string(i ? "," : "") + "\n    {\"line\": " + std::to_string(p.line) +
            ", \"kind\": \"" + KindName(p.kind) + "\"";
     if (p.otherLine != 0) out += ", \"other\": " + std::to_string(p.otherLine);
-    if (p.kind == ProblemKind::kOverlap)
+    if (p.kind == ProblemKind::kOverlap || p.kind == ProblemKind::kOverlapsItself ||
+        p.kind == ProblemKind::kClockChange)
       out += ", \"from\": " + JsonTime(p.from) + ", \"to\": " + JsonTime(p.to);
     if (p.kind == ProblemKind::kWakeTimersOff) out += JsonWakeTimersOff(r.power);
     out += ", \"reason\": " + JsonText(p.reason, toUtf8) + "}";

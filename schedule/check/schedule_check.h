@@ -22,12 +22,34 @@ namespace ormidal {
 constexpr int kCheckDays = 7;
 constexpr int kCheckDaysLimit = 366;
 
+// A change of the local clock for daylight saving time.
+struct ClockChange {
+  FileTime at = 0;       // the local time the clock shows as it changes
+  int64_t seconds = 0;   // how far it moves: forward when positive
+};
+
+// A time zone's changes of one year as the system states them (Windows'
+// TIME_ZONE_INFORMATION): a month 0 means none; a year 0 names the day-th
+// dayOfWeek of the month (day 5: its last), any other year that very date;
+// both at their time of day on the clock before the change. Biases are in
+// minutes, UTC being the local time plus the bias.
+struct ZoneRules {
+  CalendarRecord toDaylight;
+  CalendarRecord toStandard;
+  int32_t standardBias = 0;
+  int32_t daylightBias = 0;
+};
+
+// The zone's changes in year, in no particular order.
+std::vector<ClockChange> ClockChangesOfYear(int year, const ZoneRules& zone);
+
 struct CheckOptions {
   CalendarRecord now;  // the scheduler is enabled at this moment
   int days = kCheckDays;
   bool audioMode = false;  // the window position is not checked
   // This machine's power; an unreadable fact claims nothing.
   PowerFacts power;
+  std::vector<ClockChange> clockChanges;  // of the local time zone, over the days checked
 };
 
 // One start request as the scheduler sends it.
@@ -54,6 +76,8 @@ enum class ProblemKind {
   kWindowPosition,  // stops the scheduler when its window opens
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
+  kOverlapsItself,  // a window opens before the line's own window before it ends
+  kClockChange,     // daylight saving time changes the clock inside a predicted window
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
   kModernStandby,   // the computer may not wake or stay awake for a start
   kSignInOnWake,    // a woken computer shows the sign-in screen to a screen recording
@@ -63,7 +87,7 @@ struct Problem {
   ProblemKind kind = ProblemKind::kNeverStarts;
   std::size_t line = 0;       // from 1; 0 for the whole file
   std::size_t otherLine = 0;  // the earlier line of a same name or an overlap
-  FileTime from = 0;          // an overlap's span
+  FileTime from = 0;          // an overlap's span; the window a clock change falls in
   FileTime to = 0;
   std::string reason;
 };
@@ -97,16 +121,20 @@ std::string JsonText(std::string_view text, const ToUtf8& toUtf8);
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
 // Both texts are in the system code page, but for JSON, which is UTF-8 and
 // sets outUtf8.
+using ClockChangesReader = std::function<std::vector<ClockChange>(int firstYear, int lastYear)>;
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
-                    std::string& out, std::string& err, bool* outUtf8 = nullptr);
+                    std::string& out, std::string& err, bool* outUtf8 = nullptr,
+                    const ClockChangesReader& clockChanges = {});
 
-// The local time now, this machine's power facts and its code page's
-// conversion; each platform's program supplies them.
+// The local time now, this machine's power facts, its code page's conversion
+// and the local time zone's clock changes in those years; each platform's
+// program supplies them.
 CalendarRecord LocalNow();
 PowerFacts ActivePowerFacts();
 std::string SystemTextToUtf8(std::string_view text);
+std::vector<ClockChange> LocalClockChanges(int firstYear, int lastYear);
 // Writes text (UTF-8 or the system code page) to stdout or stderr: to a
 // console as characters, to a file or pipe as these very bytes.
 void WriteStandard(std::FILE* stream, std::string_view text, bool utf8);

@@ -64,8 +64,9 @@ TEST(ScheduleCheck, ShowsStartsUntilARefusedPositionStopsTheSchedulerAndEveryPro
             "line 4: never starts: its end is not after its start\n"
             "line 5: never starts: not an entry (a separator stands out of order)\n"
             "line 6: window position \"0,0,0,0\" is refused: when its window opens at Dec 10,2026 "
-            "09:00:00 PM the scheduler stops (\"Error in window position. Cannot continue\"); "
-            "nothing starts from then on, and recordings then running get no stop request\n"
+            "09:00:00 PM the scheduler says \"Error in window position. Cannot continue\" and "
+            "starts nothing more; recordings then running get their stop requests until the "
+            "message is answered, and the scheduler stops then\n"
             "line 7: same name as line 1: a save of \"Evening news\" replaces only that line\n"
             "line 7: its window overlaps that of line 1 from Dec 08,2026 08:00:00 PM to Dec "
             "08,2026 08:15:00 PM: two start requests for that time (2 times)\n"
@@ -210,6 +211,33 @@ TEST(ScheduleCheck, JsonCarriesTheSameFactsInUtf8) {
       "Dec 08,2026 08:10:00 PM to Dec 08,2026 08:20:00 PM: two start requests for that time\"}\n"
       "  ]\n"
       "}\n");
+}
+
+// Zones as Windows states them; a clock change inside a window is told.
+TEST(ScheduleCheck, DaylightSavingChangesInsideAWindowAreTold) {
+  using R = CalendarRecord;
+  const ZoneRules europe{R{0, 3, 0, 5, 2}, R{0, 10, 0, 5, 3}, 0, -60};
+  auto changes = [](const ZoneRules& zone) {
+    std::string text;
+    for (const ClockChange& c : ClockChangesOfYear(2026, zone)) {
+      text += FileTimeToText(c.at) + " " + std::to_string(c.seconds) + "; ";
+    }
+    return text;
+  };
+  EXPECT_EQ(changes(europe), "Mar 29,2026 02:00:00 AM 3600; Oct 25,2026 03:00:00 AM -3600; ");
+  EXPECT_EQ(changes({R{2026, 5, 0, 17}, R{2027, 9, 0, 1}, 0, -30}), "May 17,2026 12:00:00 AM 1800; ");
+  EXPECT_EQ(changes({}), "");
+  CheckOptions options;
+  options.now = Calendar("Oct 24,2026 09:00:00 PM");
+  options.clockChanges = ClockChangesOfYear(2026, europe);
+  const CheckReport report = RunScheduleCheck(
+      Line("Night", "Oct 25,2026 01:30:00 AM", "Oct 25,2026 03:30:00 AM", "Once") +
+          Line("Morning", "Oct 25,2026 03:30:00 AM", "Oct 25,2026 04:00:00 AM", "Once"),
+      options);
+  EXPECT_EQ(CheckReportText(report).substr(CheckReportText(report).find("Problems")),
+            "Problems:\nline 1: the clock goes back by 01:00:00 at Oct 25,2026 03:00:00 AM for "
+            "daylight saving time, inside its window from Oct 25,2026 01:30:00 AM to Oct 25,2026 "
+            "03:30:00 AM: that recording runs longer\n");
 }
 
 // The scheduler's notices, as problems, once a start lies ahead to wake for;

@@ -1,6 +1,5 @@
 #include "history.h"
 
-#include <array>
 #include <cstdio>
 #include <map>
 
@@ -20,7 +19,7 @@ struct KindRow {
   const char* textKey;  // the text is left out when empty
 };
 
-constexpr std::array<KindRow, 12> kKinds = {{
+constexpr KindRow kKinds[] = {
     {HistoryKind::kStarted, "started", nullptr, 0, nullptr, nullptr},
     {HistoryKind::kEnded, "ended", "why", 0, nullptr, nullptr},
     {HistoryKind::kEnabled, "enabled", nullptr, 0, "entries", nullptr},
@@ -34,7 +33,7 @@ constexpr std::array<KindRow, 12> kKinds = {{
     {HistoryKind::kWoken, "woken", nullptr, kName | kWindow, nullptr, nullptr},
     {HistoryKind::kPowerUnavailable, "power-unavailable", "what", 0, nullptr, "why"},
     {HistoryKind::kDropped, "dropped", nullptr, 0, "count", nullptr},
-}};
+};
 
 struct CauseRow {
   HistoryCause cause;
@@ -42,7 +41,7 @@ struct CauseRow {
   const char* word;
 };
 
-constexpr std::array<CauseRow, 16> kCauses = {{
+constexpr CauseRow kCauses[] = {
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
@@ -57,9 +56,10 @@ constexpr std::array<CauseRow, 16> kCauses = {{
     {HistoryCause::kStopRequest, HistoryKind::kNotSent, "stop"},
     {HistoryCause::kAsleep, HistoryKind::kMissed, "asleep"},
     {HistoryCause::kWhileDisabled, HistoryKind::kMissed, "disabled"},
+    {HistoryCause::kClockChange, HistoryKind::kMissed, "clock-change"},
     {HistoryCause::kWake, HistoryKind::kPowerUnavailable, "wake"},
     {HistoryCause::kKeepAwake, HistoryKind::kPowerUnavailable, "keep-awake"},
-}};
+};
 
 const KindRow& RowOf(HistoryKind kind) {
   for (const KindRow& row : kKinds) {

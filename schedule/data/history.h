@@ -29,7 +29,7 @@ enum class HistoryKind {
   kStartSent,         // name, window, seconds, ms
   kStopSent,          // name, window, ms
   kNotSent,           // cause: the request; name, window; text: what the user was told
-  kMissed,            // cause: while asleep or disabled; name, window
+  kMissed,            // cause: while asleep, disabled or the clock changed; name, window
   kWakeArmed,         // name, window: the start the PC is to wake for
   kWoken,             // name, window: the start the PC woke for
   kPowerUnavailable,  // cause: wake or keep-awake; text: the system's words
@@ -53,6 +53,7 @@ enum class HistoryCause {
   kStopRequest,           // not-sent
   kAsleep,                // missed
   kWhileDisabled,         // missed
+  kClockChange,           // missed: the clock jumped on, with no resume from sleep
   kWake,                  // power-unavailable
   kKeepAwake,             // power-unavailable
 };

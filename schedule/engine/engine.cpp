@@ -23,11 +23,18 @@ constexpr FileTime kPassDelay = kTicksPerSecond / 1000;
 // back, or on by more than this, knows the computer slept or the clock changed.
 constexpr FileTime kClockJump = 10 * kTicksPerSecond;
 constexpr FileTime kTicksPerMs = kTicksPerSecond / 1000;
+// Windows tells the windows of a resume a moment after the wake, when the
+// engine's first pass may already have seen the jump: a jump waits this many
+// passes for the notice before it counts as a change of the clock.
+constexpr int kResumeNoticePasses = 30;
+// The end waits no longer for a request that is being sent to a hung window.
+constexpr auto kEndSendLimit = std::chrono::seconds(1);
 
 FileTime WholeSecond(FileTime time) { return time - time % kTicksPerSecond; }
 
 void CopySlots(const ActiveSlots& from, ActiveSlots& to) {
   for (std::size_t i = 0; i < kSlotCount; ++i) to.activeSlot[i].store(from.activeSlot[i].load());
+  to.served = from.served;
 }
 
 HistoryEvent EntryEvent(HistoryKind kind, FileTime time, const std::string& name, FileTime window) {
@@ -55,15 +62,31 @@ void ForEachPassLine(std::string_view copy, const std::function<bool()>& stop,
 }
 
 // One line's step of a pass: its slot follows its window; true when the
-// window has just opened, so the line is to be started.
-bool ArmLine(LineValues& values, const CalendarRecord& now, std::atomic<int32_t>& slot) {
+// window has just opened, so the line is to be started. A window the line
+// has served is not started again, however the clock moves, nor one that
+// opens while the line's own recording before it runs: a line that recorded
+// twice at once would have the first one's stop end the second. overlap gets
+// that recording's end when the window opened before it.
+bool ArmLine(LineValues& values, const CalendarRecord& now, ActiveSlots& slots, std::size_t i,
+             std::optional<FileTime>* overlap = nullptr) {
   if (!WindowOpen(values, now)) {
-    slot.store(0);
+    slots.activeSlot[i].store(0);
     return false;
   }
-  if (slot.load() != 0) return false;
-  slot.store(1);
-  return true;
+  const ServedWindow& served = slots.served[i];
+  if (served.start == values.startTime && served.end == values.endTime) {
+    slots.activeSlot[i].store(1);
+    return false;
+  }
+  if (overlap != nullptr && values.startTime < served.end) *overlap = served.end;
+  FileTime present = 0;
+  RecordToFileTime(now, present);
+  if (present < served.end) {
+    slots.activeSlot[i].store(1);
+    return false;
+  }
+  // Where nothing was served (the plain pass keeps no record), once per opening.
+  return slots.activeSlot[i].exchange(1) == 0 || served.start != 0;
 }
 
 // A line whose window has just opened joins the decision; false when its
@@ -73,6 +96,17 @@ bool Open(PassDecision& pass, std::size_t line, const LineValues& values, bool a
   if (WindowPositionAccepted(values.timePos, audioMode)) return true;
   pass.refusedPosition = line;
   return false;
+}
+
+// A line's step within a pass's decision: a line it starts serves that window.
+void Decide(PassDecision& pass, std::size_t line, LineValues& values, const CalendarRecord& now,
+            ActiveSlots& slots, bool audioMode) {
+  std::optional<FileTime> overlap;
+  const bool start = ArmLine(values, now, slots, line, &overlap);
+  if (overlap) pass.ownOverlaps.push_back({line, values.startTime, values.endTime, *overlap});
+  if (!start) return;
+  slots.served[line] = {values.startTime, values.endTime};
+  Open(pass, line, values, audioMode);
 }
 
 }  // namespace
@@ -155,7 +189,7 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
   bool readError = false;
   ForEachPassLine(copy, stop, [&](std::size_t i, LineValues& values, const Extraction& x) {
     readError = readError || x.readError;
-    if (x.kind == LineKind::kEntry && ArmLine(values, now, slots.activeSlot[i])) {
+    if (x.kind == LineKind::kEntry && ArmLine(values, now, slots, i)) {
       startSchedule(i, values);
     }
   });
@@ -165,9 +199,11 @@ bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlot
 PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                         bool audioMode, const std::function<bool()>& stop) {
   PassDecision pass;
-  pass.readError = ParseSchedules(
-      copy, now, slots, [&] { return pass.refusedPosition.has_value() || stop(); },
-      [&](std::size_t line, LineValues& values) { Open(pass, line, values, audioMode); });
+  ForEachPassLine(copy, [&] { return pass.refusedPosition.has_value() || stop(); },
+                  [&](std::size_t i, LineValues& values, const Extraction& x) {
+                    pass.readError = pass.readError || x.readError;
+                    if (x.kind == LineKind::kEntry) Decide(pass, i, values, now, slots, audioMode);
+                  });
   return pass;
 }
 
@@ -200,13 +236,15 @@ void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime unt
     for (; !due.empty() && due.top().first == second; due.pop()) {
       const std::size_t k = due.top().second;
       changing.push_back(k);
-      if (!pass.refusedPosition && ArmLine(lines[k].values, at, slots.activeSlot[lines[k].line])) {
-        Open(pass, lines[k].line, lines[k].values, audioMode);
-      }
+      if (!pass.refusedPosition) Decide(pass, lines[k].line, lines[k].values, at, slots, audioMode);
     }
     if (!visit(second, pass) || pass.StopsEngine()) return;
     for (const std::size_t k : changing) {
-      if (const auto next = NextWindowChange(lines[k].values, at)) due.push({*next, k});
+      std::optional<FileTime> next = NextWindowChange(lines[k].values, at);
+      // A window that waits for the line's own recording starts at its end.
+      const FileTime busyUntil = slots.served[lines[k].line].end;
+      if (busyUntil > second && (!next || busyUntil < *next)) next = busyUntil;
+      if (next) due.push({*next, k});
     }
   }
 }
@@ -282,6 +320,7 @@ void Engine::CannotSetUp(uint32_t generation) {
 }
 
 void Engine::EnableScheduler(const std::string& schedulePath) {
+  if (ended_.load()) return;
   uint32_t generation = 0;
   {
     std::lock_guard<std::mutex> lock(passMutex_);
@@ -333,6 +372,16 @@ void Engine::DisableScheduler(HistoryCause why) {
 
 void Engine::Resumed() { resumed_.store(true); }
 
+void Engine::End() {
+  ended_.store(true);
+  {
+    std::lock_guard<std::mutex> lock(passMutex_);
+    StopLocked();
+  }
+  std::unique_lock<std::shared_timed_mutex> noneSending(sending_, std::defer_lock);
+  if (noneSending.try_lock_for(kEndSendLimit)) noneSending.unlock();
+}
+
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   CalendarRecord last;  // the time of the pass before
@@ -340,6 +389,16 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
   // Scratch for the predictions, which run outside the pass lock.
   auto gapSlots = std::make_unique<ActiveSlots>();
   auto nextSlots = std::make_unique<ActiveSlots>();
+  // Windows missed over a jump of the clock that no resume notice has explained yet.
+  std::vector<HistoryEvent> unexplained;
+  int noticeWait = 0;
+  auto tell = [&](std::vector<HistoryEvent>& missed, HistoryCause why) {
+    for (HistoryEvent& event : missed) {
+      event.cause = why;
+      Record(std::move(event));
+    }
+    missed.clear();
+  };
   while (!Stopped(generation)) {
     PassDecision pass;
     bool cannotSetUp = false;
@@ -349,8 +408,8 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
     FileTime present = 0;
     // What missed windows are looked for since, and the slots as they were then.
     std::optional<CalendarRecord> gapFrom;
-    HistoryCause gapCause = HistoryCause::kAsleep;
-    bool resumed = resumed_.exchange(false);
+    const bool notice = resumed_.exchange(false);
+    bool resumed = notice;
     {
       std::lock_guard<std::mutex> lock(passMutex_);
       if (Stopped(generation)) break;
@@ -359,7 +418,6 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       if (first) {
         // Windows that came and went while the scheduler was disabled.
         if (FileTimeToRecord(stoppedSince_, last)) gapFrom = last;
-        gapCause = HistoryCause::kWhileDisabled;
       } else {
         FileTime before = 0;
         RecordToFileTime(last, before);
@@ -369,14 +427,14 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       }
       pass = DecidePass(*copy, now, slots_, options_.audioMode,
                         [&] { return Stopped(generation); });
-      if (pass.readError) flags_.readError.store(1);
-      if (pass.StopsEngine()) {
+      if (pass.readError) {
+        flags_.readError.store(1);
         stopped = true;
         stoppedAt = StopLocked();
       }
       // Timers start only once the pass has decided that the engine goes on.
       for (const OpenedLine& opened : pass.opened) {
-        if (Stopped(generation)) break;
+        if (Stopped(generation) || pass.StopsEngine()) break;
         const auto entry = StartSchedule(opened.values, cannotSetUp);
         if (entry == nullptr) continue;
         // Owed from now on, so that the computer is kept awake before its Timer runs.
@@ -390,6 +448,16 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       CopySlots(slots_, *nextSlots);
     }
     // Messages wait for the user: never while holding the pass lock.
+    if (pass.refusedPosition) {
+      // The engine stops once the message is answered: until then the Timers
+      // of running recordings send their stops when due, and nothing new starts.
+      host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
+      std::lock_guard<std::mutex> lock(passMutex_);
+      if (flags_.generation.load() == generation) {
+        stopped = true;
+        stoppedAt = StopLocked();
+      }
+    }
     if (stopped) {
       const char* why = pass.refusedPosition ? kPositionErrorMessage
                         : pass.readError     ? kReadErrorMessage
@@ -397,17 +465,25 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       AfterStop(true, HistoryCause::kByEngine, why);
       ShowStopped(stoppedAt);
     }
-    if (pass.refusedPosition) host_.SchedulerMessage(kPositionErrorMessage, kMessageOk);
     if (pass.readError) {
       host_.SchedulerMessage(kReadErrorMessage, kMessageOk);
       flags_.readError.store(0);
     }
     if (cannotSetUp) ui_.PlainMessage(kCannotSetUpMessage);
     if (Stopped(generation)) break;
+    // A resume notice explains a jump seen before it, or the one it comes with.
+    if (notice) tell(unexplained, HistoryCause::kAsleep);
     if (gapFrom) {
       if (first) gapSlots->Clear();  // nothing ran while disabled
-      TellMissed(*copy, *gapFrom, present, *gapSlots, gapCause);
+      std::vector<HistoryEvent> missed = Missed(*copy, *gapFrom, present, *gapSlots);
+      if (first || notice) {
+        tell(missed, first ? HistoryCause::kWhileDisabled : HistoryCause::kAsleep);
+      } else if (!missed.empty()) {
+        unexplained.insert(unexplained.end(), missed.begin(), missed.end());
+        noticeWait = kResumeNoticePasses;
+      }
     }
+    if (!unexplained.empty() && noticeWait-- <= 0) tell(unexplained, HistoryCause::kClockChange);
     if (applier_) {
       // The next start changes only when a window opens, or when time jumps.
       if (first || resumed || !pass.opened.empty()) {
@@ -421,6 +497,8 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
     first = false;
     waiter->Wait();
   }
+  // Stopped before any notice came: the clock changed, unless the program ends.
+  if (!ended_.load()) tell(unexplained, HistoryCause::kClockChange);
 }
 
 std::optional<NextStart> Engine::FindNextStart(std::string_view copy, const CalendarRecord& now,
@@ -443,11 +521,11 @@ std::optional<NextStart> Engine::FindNextStart(std::string_view copy, const Cale
   return next;
 }
 
-void Engine::TellMissed(std::string_view copy, const CalendarRecord& from, FileTime now,
-                        ActiveSlots& slots, HistoryCause why) {
-  if (history_ == nullptr) return;
+std::vector<HistoryEvent> Engine::Missed(std::string_view copy, const CalendarRecord& from,
+                                         FileTime now, ActiveSlots& slots) const {
+  std::vector<HistoryEvent> missed;
   FileTime start = 0;
-  if (!RecordToFileTime(from, start) || start >= now) return;
+  if (history_ == nullptr || !RecordToFileTime(from, start) || start >= now) return missed;
   const FileTime horizon = FileTime{kWakeHorizonDays} * kTicksPerDay;
   CalendarRecord since = from;
   if (now - start > horizon) FileTimeToRecord(now - horizon, since);
@@ -458,15 +536,14 @@ void Engine::TellMissed(std::string_view copy, const CalendarRecord& from, FileT
                  if (!std::exchange(firstPass, false) && !pass.StopsEngine()) {
                    for (const OpenedLine& opened : pass.opened) {
                      if (opened.values.endTime > now) continue;  // this pass starts it
-                     HistoryEvent missed = EntryEvent(HistoryKind::kMissed, now,
-                                                      opened.values.timeName,
-                                                      opened.values.startTime);
-                     missed.cause = why;
-                     Record(std::move(missed));
+                     missed.push_back(EntryEvent(HistoryKind::kMissed, now,
+                                                 opened.values.timeName,
+                                                 opened.values.startTime));
                    }
                  }
                  return !pass.StopsEngine();
                });
+  return missed;
 }
 
 void Engine::ApplyPower(uint32_t generation, FileTime now, bool resumed) {
@@ -532,12 +609,21 @@ std::shared_ptr<ScheduleEntry> Engine::StartSchedule(const LineValues& values, b
   return entry;
 }
 
-bool Engine::StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request,
-                          FileTime due) {
+bool Engine::StartRequest(uint32_t generation, const std::shared_ptr<ScheduleEntry>& entry,
+                          int32_t request, FileTime due) {
   entry->task.store(request);
   // The request travels with the task, so a quick stop cannot replace a start not yet taken.
-  const bool started = system_.StartThread([this, entry, request, due] {
-    const RequestOutcome outcome = recorder_.ControlRecorder(entry, request);
+  const bool started = system_.StartThread([this, generation, entry, request, due] {
+    RequestOutcome outcome = RequestOutcome::kNotAsked;
+    {
+      // Asked and sent under the lock, so that no end falls between the two.
+      std::shared_lock<std::shared_timed_mutex> sending(sending_);
+      if (!ended_.load() && (request == kTaskStop || !Stopped(generation))) {
+        outcome = recorder_.ControlRecorder(entry, request);
+      } else {
+        entry->task.store(0);
+      }
+    }
     const FileTime sent = LocalNow(system_);
     if (request == kTaskStop) StopSettled(entry->endTime, entry->timeName);
     const bool tell = request == kTaskStart && outcome == RequestOutcome::kNoRecorder;
@@ -614,8 +700,13 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
       }
       if (now >= entry->startTime) {
         WaitForStopsDueBy(now);
+        // A disable may have come while it waited.
+        if (Stopped(generation)) {
+          settle();
+          return;
+        }
         started = true;
-        if (!StartRequest(entry, kTaskStart, WholeSecond(now))) {
+        if (!StartRequest(generation, entry, kTaskStart, WholeSecond(now))) {
           settle();
           CannotSetUp(generation);
           return;
@@ -623,7 +714,7 @@ void Engine::Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry) {
       }
     }
     if (started && now >= entry->endTime) {
-      if (!StartRequest(entry, kTaskStop, WholeSecond(now))) {
+      if (!StartRequest(generation, entry, kTaskStop, WholeSecond(now))) {
         settle();
         CannotSetUp(generation);
       }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,9 +136,10 @@ std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecor
 
 // One pass over the schedule copy at the present time now: every entry line
 // among the first 200 is given its repeat rule and window test; a line whose
-// window has just opened is handed to startSchedule with its position in the
-// file (from 0). stop is asked before every line. Returns true when a line's
-// repeat field was malformed.
+// window is open and has not started yet is handed to startSchedule with its
+// position in the file (from 0), once the line's own window before it has
+// ended. stop is asked before every line. Returns true when a line's repeat
+// field was malformed.
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t line, LineValues&)>& startSchedule);
@@ -147,6 +149,14 @@ struct OpenedLine {
   LineValues values;
 };
 
+// A line's window that opens before the line's own window before it has
+// ended: it waits for that end, when it starts if it is still open.
+struct OwnOverlap {
+  std::size_t line = 0;
+  FileTime start = 0, end = 0;  // the window that waits
+  FileTime previousEnd = 0;
+};
+
 // What one pass decides, before any thread is started: the lines whose window
 // has just opened, and whether the engine stops after the pass. When it
 // stops, none of the opened lines is started.
@@ -154,6 +164,7 @@ struct PassDecision {
   std::vector<OpenedLine> opened;
   std::optional<std::size_t> refusedPosition;  // the line that ended the pass
   bool readError = false;
+  std::vector<OwnOverlap> ownOverlaps;  // started late, or waiting
   bool StopsEngine() const { return refusedPosition.has_value() || readError; }
 };
 
@@ -162,8 +173,8 @@ PassDecision DecidePass(std::string_view copy, const CalendarRecord& now, Active
 
 // The passes from now on, up to until (not included), that can decide
 // otherwise than the one before: the first at now over the whole copy, then
-// one just after each second at which a line's window can change, over the
-// lines whose window can. visit gets each one's second and decision and
+// one just after each second at which a line's window can change or its own
+// recording ends, over those lines. visit gets each one's second and decision and
 // returns false to end them; a pass that stops the engine is the last.
 // Used by ormidal-check, and for the engine's next start.
 void FollowPasses(std::string_view copy, const CalendarRecord& now, FileTime until,
@@ -182,6 +193,10 @@ class Engine {
   // Any thread: the computer has just resumed from sleep. The next pass sets
   // the wake and the keep-awake hold anew and tells what was missed.
   void Resumed();
+  // The program ends: the engine stops for good and no request goes out from
+  // now on, not even one already decided. Returns once no request is being
+  // sent, or after a bound when one hangs; the history is not told.
+  void End();
 
   // Clear whenever the engine has stopped, whatever stopped it.
   bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
@@ -206,8 +221,10 @@ class Engine {
   std::shared_ptr<ScheduleEntry> StartSchedule(const LineValues& values, bool& cannotSetUp);
   void Timer(uint32_t generation, std::shared_ptr<ScheduleEntry> entry);
   // Hands the request due at that second to a thread of its own; false
-  // when none could be started, which the history is told.
-  bool StartRequest(const std::shared_ptr<ScheduleEntry>& entry, int32_t request, FileTime due);
+  // when none could be started, which the history is told. A start goes out
+  // only while its generation runs, nothing after the end.
+  bool StartRequest(uint32_t generation, const std::shared_ptr<ScheduleEntry>& entry,
+                    int32_t request, FileTime due);
   void RecordRequest(const ScheduleEntry& entry, int32_t request, RequestOutcome outcome,
                      FileTime due, FileTime sent, const std::string& told);
   // Stops go out before starts: a start waits (bounded) until no recording
@@ -221,9 +238,10 @@ class Engine {
   std::optional<NextStart> FindNextStart(std::string_view copy, const CalendarRecord& now,
                                          ActiveSlots& slots) const;
   // The windows that opened and closed between from and now, while nothing
-  // ran to start them; the first pass at from is what already ran.
-  void TellMissed(std::string_view copy, const CalendarRecord& from, FileTime now,
-                  ActiveSlots& slots, HistoryCause why);
+  // ran to start them, as missed events without their cause; the first pass
+  // at from is what already ran.
+  std::vector<HistoryEvent> Missed(std::string_view copy, const CalendarRecord& from,
+                                   FileTime now, ActiveSlots& slots) const;
   void ApplyPower(uint32_t generation, FileTime now, bool resumed);
   void Record(HistoryEvent event);
 
@@ -251,6 +269,9 @@ class Engine {
   std::optional<NextStart> armedFor_;
   bool keepAwakeTold_ = false;
   std::atomic<bool> resumed_{false};
+  // Requests hold it shared while they decide and send; the end takes it whole.
+  std::shared_timed_mutex sending_;
+  std::atomic<bool> ended_{false};
 };
 
 }  // namespace ormidal

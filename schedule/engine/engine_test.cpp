@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <future>
 #include <iterator>
+#include <tuple>
 
 #include "calendar.h"
 #include "engine_test_support.h"
@@ -21,6 +22,8 @@ constexpr char kPath[] = "C:\\Settings\\schedule.log";
 CalendarRecord Jan(int day, int hour, int minute, int second) {
   return Calendar(2026, 1, day, hour, minute, second);
 }
+
+std::string Text(FileTime at) { return FileTimeToText(at); }
 
 std::string Line(const std::string& name, FileTime start, FileTime end,
                  const std::string& repeat = "Once", const std::string& pos = "100,100,600,500") {
@@ -128,6 +131,80 @@ TEST_F(EngineTest, ARejectedWindowPositionStopsTheWholeEngine) {
   EXPECT_EQ(recorder.Count(kTaskStart), 1);
   EXPECT_EQ(recorder.Count(kTaskStop), 0);
   EXPECT_EQ(sim.ThreadsRunning(), 0);
+}
+
+// Unanswered, the message holds the pass, not the running recording's stop.
+TEST_F(EngineTest, ARefusedPositionWaitsForItsAnswerWhileRunningRecordingsStop) {
+  host.whileShown = [&](const std::string&) { sim.HoldUntilReleased(); };
+  Enable(Line("Running", t0 - Seconds(1), t0 + Seconds(5)) +
+         Line("Bad", t0 + Seconds(2), t0 + Seconds(30), "Once", "600,100,100,500") +
+         Line("Later", t0 + Seconds(4), t0 + Seconds(30)));
+  ASSERT_TRUE(sim.Advance(8));
+  sim.Release();
+  ASSERT_TRUE(sim.Settle());
+  EXPECT_FALSE(engine.SchedulerActive());
+  EXPECT_EQ(recorder.Sent(), (std::vector<std::string>{"start Running " + Text(t0),
+                                                       "stop Running " + Text(t0 + Seconds(5))}));
+}
+
+// A line never records twice at once; the clock jumps to the seconds that matter.
+TEST(EngineRepeat, WindowsOfADayAndLongerFollowTheirOwnStop) {
+  Rig rig(Jan(5, 20, 59, 50), false, false);
+  rig.Enable(Line("Day", PointOf(Jan(5, 21, 0, 0)), PointOf(Jan(6, 21, 0, 0)), "Daily") +
+             Line("Long", PointOf(Jan(5, 22, 0, 0)), PointOf(Jan(6, 23, 0, 0)), "Daily"));
+  std::vector<std::string> expected;
+  for (const int day : {5, 6, 7}) {
+    for (const int hour : {21, 22, 23}) {
+      const FileTime at = PointOf(Jan(day, hour, 0, 0));
+      ASSERT_TRUE(rig.sim.Jump(static_cast<int64_t>((at - rig.sim.Now()) / kTicksPerSecond) - 2));
+      ASSERT_TRUE(rig.sim.Advance(4));
+      const std::string what = (hour == 21 ? "Day " : "Long ") + Text(at);
+      if (day > 5 && hour != 22) expected.push_back("stop " + what);
+      if (hour == 21 || (hour == 22) == (day == 5)) expected.push_back("start " + what);
+    }
+  }
+  EXPECT_EQ(rig.recorder.Sent(), expected);
+}
+
+// While Late's start waits for Early's stop: disable, disable and enable, end.
+TEST(EngineStop, AStartThatWaitedIsNotSentAfterADisableOrTheEnd) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  for (const int then : {0, 1, 2}) {
+    Rig rig(Jan(5, 21, 59, 50), false, false);
+    rig.recorder.whileStopping = [&] {
+      if (then == 2) return rig.engine.End();
+      rig.engine.DisableScheduler();
+      if (then == 1) rig.engine.EnableScheduler(kPath);
+    };
+    rig.Enable(Line("Early", t0 + Seconds(1), t0 + Seconds(3)) +
+               Line("Late", t0 + Seconds(3), t0 + Seconds(5)));
+    ASSERT_TRUE(rig.sim.Advance(8));
+    EXPECT_EQ(rig.recorder.Count(kTaskStart), then == 1 ? 2 : 1) << then;
+    EXPECT_EQ(rig.recorder.Count(kTaskStop), then == 1 ? 2 : 1) << then;
+  }
+}
+
+// Back: no window twice, none cut; forward: skipped ones told, asleep if a notice follows.
+TEST(EngineClock, StepsBackRepeatNothingAndStepsForwardTellTheSkippedWindow) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  const std::vector<std::string> served = {"start Show " + Text(t0 + Seconds(2)),
+                                           "stop Show " + Text(t0 + Seconds(6))};
+  const std::tuple<int, int, bool, int, std::vector<std::string>, std::string> cases[] = {
+      {8, -3600, false, 3610, served, ""}, {4, -3600, false, 3606, served, ""},
+      {0, 3600, false, 31, {}, "clock-change"}, {0, 3600, true, 1, {}, "asleep"}};
+  for (const auto& [before, jump, resumed, after, sent, why] : cases) {
+    Rig rig(Jan(5, 21, 59, 50), false);
+    rig.Enable(Line("Show", t0 + Seconds(2), t0 + Seconds(6)));
+    ASSERT_TRUE(rig.sim.Advance(before) && rig.sim.Jump(jump));
+    if (resumed) rig.engine.Resumed();
+    ASSERT_TRUE(rig.sim.Advance(after));
+    EXPECT_EQ(rig.recorder.Sent(), sent) << before;
+    const auto lines = rig.history.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Jan 05,2026 10:59:50 PM | missed | while=" + why +
+                             " | name=Show | window=" + Text(t0 + Seconds(2))),
+              why.empty() ? 0 : 1) << before;
+  }
 }
 
 TEST_F(EngineTest, PositionsAreLeftTopRightBottomAndAudioModeNeedsNone) {

@@ -34,7 +34,9 @@ void ApplyRepeat(LineValues& v, const CalendarRecord& now) {
   FileTime present = 0;
   if (!RecordToFileTime(now, present)) return;
   bool move = false;
-  if (v.daily) move = present > v.startTime && present > v.endTime;
+  // At its end already: a window of a day or more is followed by the next in
+  // that very second; a shorter one moves onto the same window or a later one.
+  if (v.daily) move = present > v.startTime && present >= v.endTime;
   if (v.dayOfWeek) move = (days & (1u << now.dayOfWeek)) != 0;
   if (!move) return;
 

@@ -44,11 +44,21 @@ struct ScheduleEntry : EntryValues {
   std::atomic<int32_t> failed{0};
 };
 
+// The window a line last started: none has start 0.
+struct ServedWindow {
+  FileTime start = 0;
+  FileTime end = 0;
+};
+
 // One flag per line position: set while the line's current window is armed.
 struct ActiveSlots {
   std::array<std::atomic<int32_t>, kSlotCount> activeSlot{};
+  // Kept per line, so that a window starts once however the clock moves, and
+  // a line never records twice at once. Only the pass's side touches it.
+  std::array<ServedWindow, kSlotCount> served{};
   void Clear() {
     for (auto& slot : activeSlot) slot.store(0);
+    served.fill({});
   }
   bool Any() const {
     for (const auto& slot : activeSlot) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,7 @@ class RecordingRecorder final : public RecorderLink {
   explicit RecordingRecorder(SimulatedSystem& sim) : sim_(sim) {}
   RequestOutcome ControlRecorder(const std::shared_ptr<ScheduleEntry>& entry,
                                  int32_t request) override {
+    if (request == kTaskStop && whileStopping) std::exchange(whileStopping, nullptr)();
     if (entry->failed.load() != 0) return RequestOutcome::kNotAsked;
     entry->task.store(0);
     if (!programRunning) {
@@ -103,7 +105,19 @@ class RecordingRecorder final : public RecorderLink {
     for (const auto& r : Requests()) n += r.request == request;
     return n;
   }
+  // Each request as "start NAME TIME" or "stop NAME TIME", in the order they came.
+  std::vector<std::string> Sent() {
+    std::vector<std::string> sent;
+    for (const Request& r : Requests()) {
+      sent.push_back((r.request == kTaskStart ? "start " : "stop ") + r.name + " " +
+                     FileTimeToText(r.at));
+    }
+    return sent;
+  }
   std::atomic<bool> programRunning{true};
+  // Runs once, on the first stop request, before it is taken: what the user
+  // does while a stop is on its way. Set while no request runs.
+  std::function<void()> whileStopping;
 
  private:
   SimulatedSystem& sim_;

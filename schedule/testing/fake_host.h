@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,9 +24,13 @@ namespace ormidal {
 class FakeHost : public SchedulerHost {
  public:
   int SchedulerMessage(const std::string& text, int type) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      messages.push_back(text);
+      types.push_back(type);
+    }
+    if (whileShown) whileShown(text);
     std::lock_guard<std::mutex> lock(mutex_);
-    messages.push_back(text);
-    types.push_back(type);
     if (answers.empty()) return type == kMessageYesNo ? kAnswerYes : kAnswerOk;
     const int answer = answers.front();
     answers.pop_front();
@@ -48,6 +53,8 @@ class FakeHost : public SchedulerHost {
   std::deque<int> answers;
   std::atomic<int> ended{0};
   std::vector<HistoryCause> endedWhy;
+  // Runs while a message is shown, before it is answered: the user's other clicks, or none for a while.
+  std::function<void(const std::string& text)> whileShown;
 
  private:
   std::mutex mutex_;

@@ -95,6 +95,25 @@ bool SimulatedSystem::Jump(int64_t seconds) {
   return Step(static_cast<FileTime>(seconds * static_cast<int64_t>(kTicksPerSecond)));
 }
 
+void SimulatedSystem::HoldUntilReleased() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const uint64_t released = releases_ + 1;
+  --busy_;
+  ++held_;
+  changed_.notify_all();
+  changed_.wait(lock, [&] { return releases_ >= released || shutdown_; });
+}
+
+void SimulatedSystem::Release() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++releases_;
+    busy_ += held_;
+    held_ = 0;
+  }
+  changed_.notify_all();
+}
+
 void SimulatedSystem::RefuseThreadsFrom(int started) {
   std::lock_guard<std::mutex> lock(mutex_);
   refusedFrom_ = started;

@@ -35,6 +35,11 @@ class SimulatedSystem final : public EngineSystem {
   // computer waking from sleep or a changed clock shows it, then settles.
   bool Jump(int64_t seconds);
   FileTime Now();
+  // Holds the calling engine thread outside the clock until Release, as a
+  // message nobody answers yet: the clock moves on meanwhile without it.
+  void HoldUntilReleased();
+  // The held threads go on, counted busy at once so that Settle waits for them.
+  void Release();
   // Every thread start from then on fails, as when the system has no room for one.
   void RefuseThreadsFrom(int started);
   int ThreadsStarted();
@@ -51,6 +56,8 @@ class SimulatedSystem final : public EngineSystem {
   int waiting_ = 0;
   int alive_ = 0;   // threads not yet ended
   int started_ = 0;
+  int held_ = 0;
+  uint64_t releases_ = 0;
   int refusedFrom_ = INT_MAX;
   bool shutdown_ = false;
   std::vector<std::thread> threads_;

@@ -22,6 +22,8 @@ constexpr char kNoAnswerMessage[] =
 }  // namespace
 
 void Ormidal::BeforeExit(HistoryCause why) {
+  // Every end comes here: from the decision on, nothing starts or stops.
+  if (engine_ != nullptr) engine_->End();
   if (engineUi_ != nullptr) engineUi_->RemoveNoticeIcon();
   if (history_ == nullptr) return;
   HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow(engineSystem_));

@@ -25,7 +25,8 @@ class Ormidal final : public fw::Application {
   bool StartApplication() override;
 
  private:
-  // Records the end and gives the writer a bounded time to put it on the disk.
+  // Stops the engine for good, then records the end and gives the writer a
+  // bounded time to put it on the disk.
   void BeforeExit(HistoryCause why);
 
   FolderClaim claim_;  // held for the whole run

@@ -6,6 +6,21 @@ namespace ormidal {
 namespace {
 
 constexpr char kInvalidDuration[] = "Invalid timer duration (use hh:mm:ss)";
+constexpr FileTime kTicksPerDay = 24 * 3600 * kTicksPerSecond;
+
+// Whether a window of this length opens again, on its next day, before it
+// has ended: a line would then overlap itself.
+bool RepeatsBeforeItEnds(const RepeatChoice& repeat, FileTime length) {
+  if (repeat.once) return false;
+  if (repeat.daily) return length > kTicksPerDay;
+  for (std::size_t day = 0; day < kWeekDays; ++day) {
+    if (!repeat.days[day]) continue;
+    std::size_t next = 1;
+    while (next < kWeekDays && !repeat.days[(day + next) % kWeekDays]) ++next;
+    if (length > next * kTicksPerDay) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -67,6 +82,10 @@ std::optional<ScheduleList> SaveEntry(DialogValues& values, Options& options, Cu
   current.endTime = composed.endTime;
   if (composed.outcome != ComposeOutcome::kComposed) {
     host.SchedulerMessage(std::string(RefusalMessage(composed.outcome)), kMessageOk);
+    return std::nullopt;
+  }
+  if (RepeatsBeforeItEnds(values.repeat, composed.endTime - composed.startTime)) {
+    host.SchedulerMessage(kRepeatTooLongMessage, kMessageOk);
     return std::nullopt;
   }
   LoadSettings(options, files, host);

@@ -18,6 +18,9 @@ constexpr char kClickRequired[] = "Click required...";
 constexpr char kWindowPositionQuestion[] =
     "Window position not specified. \t(100,100,600,500) corrdinates will be used).\n\nContinue?";
 constexpr std::size_t kDurationBoxLimit = 49;
+constexpr char kRepeatTooLongMessage[] =
+    "This recording would start again before it ends: a recording that repeats cannot last "
+    "longer than the time until its next day. Choose a shorter duration, other days or Once.";
 
 // What the dialog's controls hold.
 struct DialogValues {

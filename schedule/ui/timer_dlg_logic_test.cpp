@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fake_host.h"
 
 namespace ormidal {
@@ -104,6 +106,23 @@ TEST(SaveEntry, RefusalsComeInOrderAndEveryOneIsTold) {
             "file. Cannot save data.");
   EXPECT_EQ(s.host.messages.size(), 7u);
   EXPECT_EQ(s.files.files.count(SchedulePath("")), 0u);
+}
+
+// Saturday and Sunday are a day apart, Monday and Wednesday two.
+TEST(SaveEntry, AnEntryThatWouldStartAgainBeforeItEndsIsRefused) {
+  const RepeatChoice weekend{.days = {true, false, false, false, false, false, true}};
+  const std::tuple<const char*, RepeatChoice, bool> cases[] = {
+      {"24:00:01", {.daily = true}, false}, {"24:00:01", weekend, false},
+      {"24:00:00", {.daily = true}, true},  {"48:00:00", {.days = {false, true, false, true}}, true},
+      {"99:59:59", {.once = true}, true}};
+  for (const auto& [duration, repeat, saved] : cases) {
+    Save s;
+    DialogValues v = Valid();
+    v.duration = duration;
+    v.repeat = repeat;
+    EXPECT_EQ(s.Run(v).has_value(), saved) << duration;
+    EXPECT_EQ(s.host.messages, std::vector<std::string>(!saved, kRepeatTooLongMessage));
+  }
 }
 
 TEST(SaveEntry, AFileThatCannotBeWrittenIsTold) {

@@ -244,7 +244,7 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
   e2e::SetControlText(dialog, kUrl, "");
   e2e::SetControlText(dialog, kWindowPosition, "");
   ASSERT_TRUE(EnterStart(dialog, e2e::SystemTimeAt(2031, 7, 4, 0, 15, 9)));
-  e2e::SetControlText(dialog, kDuration, "99:59:59");
+  e2e::SetControlText(dialog, kDuration, "23:59:59");
   for (int day : {kSat, kSun}) ClickBox(dialog, day);
   ASSERT_FALSE(e2e::IsChecked(dialog, kDaily));
   e2e::Click(dialog, kSave);
@@ -254,7 +254,7 @@ TEST(ScheduleDialog, SaveStoresTheExactLineReplacesByFileNameAndAsksToEnable) {
   EXPECT_EQ(s.ScheduleFile(),
             kFutureLine + std::string("Evening News URL: http://tv/live START: Dec 31,2031 11:30:00 PM END: Jan 01,2032 12:15:00 AM "
             "REPEAT: Daily PROG: Player WND: 10,20,630,500\r\n"
-            "Late Movie URL:  START: Jul 04,2031 12:15:09 AM END: Jul 08,2031 04:15:08 AM "
+            "Late Movie URL:  START: Jul 04,2031 12:15:09 AM END: Jul 05,2031 12:15:08 AM "
             "REPEAT: Sun Sat PROG:  WND: 100,100,600,500\r\n"));
   list = s.EventsList();
   ASSERT_NE(list, nullptr);

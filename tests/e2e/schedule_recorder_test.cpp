@@ -152,6 +152,22 @@ TEST(RecorderLink, AnExplorerWindowOfTheSameTitleAboveTheRecorderGetsNothing) {
   EXPECT_TRUE(run.process.WaitExit(code, 5s)) << "the folder kept it running";
 }
 
+// The running recording's stop goes out while nobody answers the refusal.
+TEST(RecorderLink, ARunningRecordingStopsWhileTheRefusedPositionIsUnanswered) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime now = LocalNow();
+  const ormidal::FileTime end = now + Seconds(8);
+  SchedulerRun run("ormidal_refused", Line("Running", now - Seconds(60), end) +
+                                          Line("Bad", now + Seconds(4), end, "0,0,0,0"));
+  run.Start("Lumora");
+  const HWND box = e2e::WaitMessageBox(run.process.Id(), "Scheduler message", 15s);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageBoxText(box), "Error in window position. Cannot continue");
+  ASSERT_TRUE(recorder.WaitCount(false, 1, 15s));
+  EXPECT_EQ(SecondOfDay(recorder.Requests().back().at), SecondOfDay(end));
+  e2e::PressButton(box, IDOK);
+}
+
 using ormidal::HistoryCause;
 using ormidal::HistoryEvent;
 using ormidal::HistoryKind;
