@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
   std::string err;
   const int code =
       ormidal::RunCheckProgram(args, ormidal::PortableFileSystem(), ormidal::LocalNow,
-                               ormidal::ActiveWakeTimerPlan, out, err);
+                               ormidal::ActiveWakeTimerPlan, out, err,
+                               ormidal::SchedulerRunningFor);
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::fwrite(err.data(), 1, err.size(), stderr);
   return code;

@@ -1,5 +1,6 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
-// and the C library's local calendar. There is no power plan to read.
+// and the C library's local calendar. There is no power plan to read, and
+// no scheduler to look for.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -27,5 +28,8 @@ CalendarRecord LocalNow() {
 }
 
 WakeTimerPlan ActiveWakeTimerPlan() { return {}; }
+
+// Schedulers run on Windows only.
+std::optional<bool> SchedulerRunningFor(const std::string&) { return std::nullopt; }
 
 }  // namespace ormidal

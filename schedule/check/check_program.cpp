@@ -27,7 +27,7 @@ bool IsCount(const std::string& text) {
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err) {
+                    std::string& err, const SchedulerLookup& schedulerRunning) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
     return 2;
@@ -95,6 +95,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
   if (!files.Read(paths[0], contents)) return fail("cannot read \"" + paths[0] + "\"");
   if (!nowGiven) options.now = localNow();
   options.wakeTimers = wakeTimerPlan();
+  if (schedulerRunning) options.schedulerRunning = schedulerRunning(paths[0]);
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

@@ -122,10 +122,10 @@ std::string SecondsText(FileTime ticks) {
 }
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
-constexpr std::array<const char*, 9> kKindNames = {
-    "too-short",       "not-an-entry", "never-starts", "read-error",     "past-200th-line",
-    "window-position", "same-name",    "overlap",      "wake-timers-off"};
-static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kWakeTimersOff) + 1);
+constexpr std::array<const char*, 10> kKindNames = {
+    "too-short",       "not-an-entry", "never-starts", "read-error",      "past-200th-line",
+    "window-position", "same-name",    "overlap",      "wake-timers-off", "no-scheduler"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kNoScheduler) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
@@ -161,6 +161,15 @@ void AddWakeTimersOff(CheckReport& report) {
   const std::optional<std::string> notice =
       WakeNoticeText({WakeResult::kArmed, report.wakeTimers, wakes});
   if (notice) report.problems.push_back({ProblemKind::kWakeTimersOff, 0, 0, 0, 0, *notice});
+}
+
+void AddNoScheduler(CheckReport& report, std::optional<bool> schedulerRunning) {
+  if (schedulerRunning.value_or(true)) return;
+  for (const CheckedLine& line : report.lines) {
+    if (line.starts.empty()) continue;
+    report.problems.push_back({ProblemKind::kNoScheduler, 0, 0, 0, 0, kNoSchedulerProblem});
+    return;
+  }
 }
 
 std::string JsonWakeTimersOff(const WakeTimerPlan& plan) {
@@ -273,6 +282,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   AddWakeTimersOff(report);
+  AddNoScheduler(report, options.schedulerRunning);
   return report;
 }
 
@@ -292,9 +302,10 @@ std::string CheckReportText(const CheckReport& r) {
   }
   out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
   for (const Problem& p : r.problems) {
-    std::string where = p.line == 0 ? "file" : "line " + std::to_string(p.line);
-    if (p.kind == ProblemKind::kWakeTimersOff) where = "power plan";
-    out += where + ": " + p.reason + "\n";
+    std::string where = p.line == 0 ? "file: " : "line " + std::to_string(p.line) + ": ";
+    if (p.kind == ProblemKind::kWakeTimersOff) where = "power plan: ";
+    if (p.kind == ProblemKind::kNoScheduler) where.clear();  // it names its own place
+    out += where + p.reason + "\n";
   }
   return out;
 }

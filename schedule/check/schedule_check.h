@@ -27,6 +27,8 @@ struct CheckOptions {
   bool audioMode = false;  // the window position is not checked
   // The active power plan's wake timers; unreadable claims nothing.
   WakeTimerPlan wakeTimers;
+  // Whether a scheduler holds the file's folder; none where nobody can tell.
+  std::optional<bool> schedulerRunning;
 };
 
 // One start request as the scheduler sends it.
@@ -54,7 +56,11 @@ enum class ProblemKind {
   kSameName,        // a save replaces only the earlier line
   kOverlap,         // two start requests for one span of time
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
+  kNoScheduler,     // a start lies ahead and no scheduler runs for the folder
 };
+
+constexpr char kNoSchedulerProblem[] =
+    "No scheduler is running for this folder: nothing will be sent.";
 
 struct Problem {
   ProblemKind kind = ProblemKind::kNeverStarts;
@@ -88,14 +94,18 @@ std::string JsonText(std::string_view text);
 // The program without its process: arguments (without the program name) in,
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
+// schedulerRunning tells whether a scheduler holds the folder of a schedule
+// file (none: nobody can tell).
+using SchedulerLookup = std::function<std::optional<bool>(const std::string& schedulePath)>;
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<WakeTimerPlan()>& wakeTimerPlan, std::string& out,
-                    std::string& err);
+                    std::string& err, const SchedulerLookup& schedulerRunning = {});
 
-// The local time now and the active power plan's wake timers; each
-// platform's program supplies them.
+// The local time now, the active power plan's wake timers and whether a
+// scheduler runs for a schedule file; each platform's program supplies them.
 CalendarRecord LocalNow();
 WakeTimerPlan ActiveWakeTimerPlan();
+std::optional<bool> SchedulerRunningFor(const std::string& schedulePath);
 
 }  // namespace ormidal

@@ -238,7 +238,10 @@ uint32_t Engine::StopLocked() {
   const uint32_t generation = flags_.generation.load() + 1;
   flags_.generation.store(generation);
   slots_.Clear();
-  if (running_) stoppedSince_ = LocalNow(system_);
+  if (running_) {
+    stoppedSince_ = LocalNow(system_);
+    stoppedWhy_ = HistoryCause::kWhileDisabled;
+  }
   running_ = false;
   return generation;
 }
@@ -333,6 +336,19 @@ void Engine::DisableScheduler(HistoryCause why) {
 
 void Engine::Resumed() { resumed_.store(true); }
 
+void Engine::MissedSince(FileTime since, HistoryCause why) {
+  std::lock_guard<std::mutex> lock(passMutex_);
+  if (running_) return;
+  stoppedSince_ = since;
+  stoppedWhy_ = why;
+}
+
+std::optional<FileTime> Engine::NextStartRequest() {
+  std::lock_guard<std::mutex> lock(powerMutex_);
+  if (!next_) return std::nullopt;
+  return next_->start;
+}
+
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   CalendarRecord last;  // the time of the pass before
@@ -359,7 +375,7 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       if (first) {
         // Windows that came and went while the scheduler was disabled.
         if (FileTimeToRecord(stoppedSince_, last)) gapFrom = last;
-        gapCause = HistoryCause::kWhileDisabled;
+        gapCause = stoppedWhy_;
       } else {
         FileTime before = 0;
         RecordToFileTime(last, before);

@@ -182,6 +182,12 @@ class Engine {
   // Any thread: the computer has just resumed from sleep. The next pass sets
   // the wake and the keep-awake hold anew and tells what was missed.
   void Resumed();
+  // UI thread, before the first enable: the scheduler was not running since
+  // then, and the windows that came and went meanwhile were missed for why.
+  void MissedSince(FileTime since, HistoryCause why);
+  // The second of the next start request, where the engine keeps one (with a
+  // power system, while enabled).
+  std::optional<FileTime> NextStartRequest();
 
   // Clear whenever the engine has stopped, whatever stopped it.
   bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
@@ -241,6 +247,7 @@ class Engine {
   std::mutex passMutex_;
   bool running_ = false;      // a pass of the current generation runs
   FileTime stoppedSince_ = 0;  // when it last stopped, for what was missed meanwhile
+  HistoryCause stoppedWhy_ = HistoryCause::kWhileDisabled;
   // The ends and names of opened windows whose stop has not gone out yet.
   std::mutex stopsMutex_;
   std::condition_variable stopsSettled_;
