@@ -9,6 +9,7 @@
 #include "history.h"
 #include "local_time.h"
 #include "restart.h"
+#include "schedule_check.h"
 
 namespace {
 
@@ -122,10 +123,12 @@ TEST(Restart, TheCheckTellsWhenNoSchedulerRunsForTheFolder) {
   e2e::TempFolder folder("ormidal_check_running");
   const ormidal::FileTime start = LocalNow() + Seconds(3600);
   e2e::WriteFileBytes(folder.Path() / "schedule.log", Line("Later", start, start + Seconds(60)));
+  int runs = 0;
   const auto check = [&](const char* options, std::string& output) {
     e2e::Process run;
     e2e::StartOptions quiet;
-    quiet.output = folder.Path() / "check.txt";
+    // A file of its own: an ended run may hold its file for a moment.
+    quiet.output = folder.Path() / ("check" + std::to_string(++runs) + ".txt");
     quiet.noWindow = true;
     DWORD code = 99;
     if (!run.Start("\"" + e2e::ProgramPath("ormidal-check.exe") + "\" " + options + " \"" +
@@ -154,7 +157,18 @@ TEST(Restart, TheCheckTellsWhenNoSchedulerRunsForTheFolder) {
   }));
   EXPECT_EQ(check("", output), 0u) << output;
   EXPECT_EQ(output.find(ormidal::kNoSchedulerProblem), std::string::npos) << output;
-  EXPECT_TRUE(scheduler.Running());
+
+  // Closed while that start lies ahead: the history names what it leaves unsent.
+  const HWND dialog = e2e::WaitProcessWindow(scheduler.Id(), "#32770", "Schedule Lumora Recordings...");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(scheduler.WaitExit(code, 10s));
+  const std::string bytes = e2e::ReadFileBytes(folder.Path() / ormidal::kHistoryFileName);
+  const std::vector<ormidal::HistoryEvent> events = ormidal::ReadHistory(bytes).events;
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().cause, ormidal::HistoryCause::kDialogClosed) << bytes;
+  EXPECT_EQ(events.back().window, start) << bytes;
 }
 
 }  // namespace
