@@ -51,13 +51,6 @@ std::vector<HistoryEvent> OneOfEach() {
   power.text = "The request is not supported.";
   HistoryEvent dropped = Event(HistoryKind::kDropped, t);
   dropped.count = 3;
-  HistoryEvent recorder = Event(HistoryKind::kRecorderStarted, t);
-  recorder.ms = 4200;
-  recorder.text = "C:\\Program Files\\Lumora\\Lumora.exe";
-  HistoryEvent notStarted = Event(HistoryKind::kNotSent, t, HistoryCause::kStartRecorder);
-  notStarted.text = "cannot start it";
-  HistoryEvent leaves = Event(HistoryKind::kEnded, t, HistoryCause::kDialogClosed);
-  leaves.window = At(w);
   return {
       Event(HistoryKind::kStarted, t),
       Event(HistoryKind::kEnded, t, HistoryCause::kRecordingProgramGone),
@@ -74,11 +67,6 @@ std::vector<HistoryEvent> OneOfEach() {
       power,
       dropped,
       Event(HistoryKind::kEnded, t, HistoryCause::kCannotOpenSchedule),
-      Event(HistoryKind::kStarted, t, HistoryCause::kRestarted),
-      recorder,
-      notStarted,
-      OfEntry(Event(HistoryKind::kMissed, t, HistoryCause::kWhileRestarting), w),
-      leaves,
   };
 }
 
@@ -96,9 +84,7 @@ TEST(HistoryLine, EveryEventReadsBackAndNamesKeepEveryByte) {
   EXPECT_EQ(ReadHistoryLine(line), e);
   EXPECT_EQ(HistoryLine(OneOfEach()[1]),
             "Dec 08,2026 08:00:00 PM\tended\twhy=recording-program-gone\r\n");
-  // A request of no entry; a start written before there was "how".
-  EXPECT_EQ(HistoryLine(OneOfEach()[16]),
-            "Dec 08,2026 08:00:00 PM\tnot-sent\trequest=start-recorder\twhy=cannot start it\r\n");
+  // A start written before there was "how".
   EXPECT_EQ(ReadHistoryLine("Dec 08,2026 08:00:00 PM\tstarted"), OneOfEach()[0]);
 
   // Keys may come in any order, and unknown ones from a newer scheduler are passed over.
