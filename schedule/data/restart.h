@@ -1,6 +1,6 @@
 // Surviving a restart of Windows: the command line the scheduler asks
 // Windows to restart it with, and what a scheduler so restarted does before
-// the specified start-up goes on, which is to bring its recording program
+// the usual start-up goes on, which is to bring its recording program
 // back.
 #pragma once
 
