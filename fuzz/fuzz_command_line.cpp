@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "fuzz_check.h"
 #include "options.h"
+#include "restart.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace ormidal;
@@ -47,5 +48,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FUZZ_CHECK(SchedulePath(options.settingsFolder).size() <= kScheduleFolderLimit + 13);
   FUZZ_CHECK(ModuleFolderFromPath(arguments.empty() ? std::string() : arguments[0]).size() <=
              kModuleFolderLimit);
+
+  // The line Windows restarts the scheduler with reads back as these options.
+  const auto widen = [](std::string_view text) { return std::wstring(text.begin(), text.end()); };
+  const RestartCommandLine restart = MakeRestartCommandLine(options, L"C:\\P\\r.exe", widen);
+  FUZZ_CHECK(restart.arguments.size() < kRestartCommandLineLimit);
+  if (!restart.arguments.empty()) {
+    std::string again = "Ormidal.exe ";
+    for (const wchar_t c : restart.arguments) again += static_cast<char>(c);
+    CmdLineInfo walked;
+    fw::WalkCommandLine<char>(again, walked);
+    Options read;
+    EntryFields proposed;
+    InterpretParameters(walked.parameterTable, read, proposed);
+    FUZZ_CHECK(read.windowName == options.windowName);
+    FUZZ_CHECK(read.settingsFolder == options.settingsFolder);
+    FUZZ_CHECK(read.protocol == options.protocol && read.browserLaunch == options.browserLaunch);
+    FUZZ_CHECK(read.minimizeAtStart == options.minimizeAtStart);
+  }
   return 0;
 }

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   bool outUtf8 = false;
   const int code = ormidal::RunCheckProgram(
       args, ormidal::PortableFileSystem(), ormidal::LocalNow, ormidal::ActivePowerFacts,
-      ormidal::SystemTextToUtf8, out, err, &outUtf8, ormidal::LocalClockChanges);
+      ormidal::SystemTextToUtf8, out, err, &outUtf8, ormidal::LocalClockChanges,
+      ormidal::SchedulerRunningFor);
   ormidal::WriteStandard(stdout, out, outUtf8);
   ormidal::WriteStandard(stderr, err, false);
   return code;

@@ -1,7 +1,7 @@
 // The local time for ormidal-check where there is no Win32: the C++ clock
 // and the C library's local calendar. There is no power plan to read, and
-// schedule text is taken as Latin-1, the code points its bytes name, and
-// there are no time zone rules.
+// schedule text is taken as Latin-1, the code points its bytes name; there
+// are no time zone rules and no scheduler to look for.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -50,5 +50,8 @@ void WriteStandard(std::FILE* stream, std::string_view text, bool) {
 
 // The C library tells no zone's rules: nothing is claimed.
 std::vector<ClockChange> LocalClockChanges(int, int) { return {}; }
+
+// Schedulers run on Windows only.
+std::optional<bool> SchedulerRunningFor(const std::string&) { return std::nullopt; }
 
 }  // namespace ormidal

@@ -28,7 +28,8 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
                     std::string& out, std::string& err, bool* outUtf8,
-                    const ClockChangesReader& clockChanges) {
+                    const ClockChangesReader& clockChanges,
+                    const SchedulerLookup& schedulerRunning) {
   auto fail = [&](const std::string& message) {
     err += "ormidal-check: " + message + "\n" + kUsage;
     return 2;
@@ -107,6 +108,7 @@ int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
       options.clockChanges = clockChanges(options.now.year, last.year);
     }
   }
+  if (schedulerRunning) options.schedulerRunning = schedulerRunning(paths[0]);
   const CheckReport report = RunScheduleCheck(contents, options);
   out += json ? CheckReportJson(report, toUtf8) : CheckReportText(report);
   return report.problems.empty() ? 0 : 1;

@@ -23,8 +23,9 @@ std::string MissedReason(const HistoryEvent* reason) {
   if (reason == nullptr) return "no start in the history";
   if (reason->kind == HistoryKind::kNotSent) return "not sent: \"" + reason->text + "\"";
   if (reason->cause == HistoryCause::kClockChange) return "the clock was put forward";
-  return reason->cause == HistoryCause::kAsleep ? "the PC was asleep"
-                                                : "the scheduler was disabled";
+  if (reason->cause == HistoryCause::kAsleep) return "the PC was asleep";
+  if (reason->cause == HistoryCause::kWhileRestarting) return "the PC restarted";
+  return "the scheduler was disabled";
 }
 
 std::string SentText(const HistoryEvent& sent) {

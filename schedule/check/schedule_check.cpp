@@ -187,12 +187,12 @@ std::string SecondsText(FileTime ticks) {
 }
 
 // The kinds' names in the JSON document, in the order of ProblemKind.
-constexpr std::array<const char*, 13> kKindNames = {
-    "too-short",       "not-an-entry",    "never-starts",   "read-error",
-    "past-200th-line", "window-position", "same-name",      "overlap",
+constexpr std::array<const char*, 14> kKindNames = {
+    "too-short",       "not-an-entry",    "never-starts",    "read-error",
+    "past-200th-line", "window-position", "same-name",       "overlap",
     "overlaps-itself", "clock-change",    "wake-timers-off", "modern-standby",
-    "sign-in-on-wake"};
-static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kSignInOnWake) + 1);
+    "sign-in-on-wake", "no-scheduler"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ProblemKind::kNoScheduler) + 1);
 
 const char* KindName(ProblemKind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
@@ -231,6 +231,15 @@ void AddPowerProblems(CheckReport& report) {
         : notice.kind == PowerNoticeKind::kSignInOnWake ? ProblemKind::kSignInOnWake
                                                         : ProblemKind::kWakeTimersOff;
     report.problems.push_back({kind, 0, 0, 0, 0, std::move(notice.text)});
+  }
+}
+
+void AddNoScheduler(CheckReport& report, std::optional<bool> schedulerRunning) {
+  if (schedulerRunning.value_or(true)) return;
+  for (const CheckedLine& line : report.lines) {
+    if (line.starts.empty()) continue;
+    report.problems.push_back({ProblemKind::kNoScheduler, 0, 0, 0, 0, kNoSchedulerProblem});
+    return;
   }
 }
 
@@ -366,6 +375,7 @@ CheckReport RunScheduleCheck(std::string_view contents, const CheckOptions& opti
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   AddPowerProblems(report);
+  AddNoScheduler(report, options.schedulerRunning);
   return report;
 }
 
@@ -389,11 +399,12 @@ std::string CheckReportText(const CheckReport& r) {
   }
   out += r.problems.empty() ? "No problems.\n" : "Problems:\n";
   for (const Problem& p : r.problems) {
-    std::string where = p.line == 0 ? "file" : "line " + std::to_string(p.line);
+    std::string where = p.line == 0 ? "file: " : "line " + std::to_string(p.line) + ": ";
     if (p.kind == ProblemKind::kWakeTimersOff || p.kind == ProblemKind::kSignInOnWake)
-      where = "power plan";
-    if (p.kind == ProblemKind::kModernStandby) where = "computer";
-    out += where + ": " + p.reason + "\n";
+      where = "power plan: ";
+    if (p.kind == ProblemKind::kModernStandby) where = "computer: ";
+    if (p.kind == ProblemKind::kNoScheduler) where.clear();  // it names its own place
+    out += where + p.reason + "\n";
   }
   return out;
 }

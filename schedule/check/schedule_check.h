@@ -50,6 +50,8 @@ struct CheckOptions {
   // This machine's power; an unreadable fact claims nothing.
   PowerFacts power;
   std::vector<ClockChange> clockChanges;  // of the local time zone, over the days checked
+  // Whether a scheduler holds the file's folder; none where nobody can tell.
+  std::optional<bool> schedulerRunning;
 };
 
 // One start request as the scheduler sends it.
@@ -81,7 +83,11 @@ enum class ProblemKind {
   kWakeTimersOff,   // the power plan has wake timers off, plugged in or on battery
   kModernStandby,   // the computer may not wake or stay awake for a start
   kSignInOnWake,    // a woken computer shows the sign-in screen to a screen recording
+  kNoScheduler,     // a start lies ahead and no scheduler runs for the folder
 };
+
+constexpr char kNoSchedulerProblem[] =
+    "No scheduler is running for this folder: nothing will be sent.";
 
 struct Problem {
   ProblemKind kind = ProblemKind::kNeverStarts;
@@ -120,21 +126,25 @@ std::string JsonText(std::string_view text, const ToUtf8& toUtf8);
 // standard output and error texts and the exit code out: 0 nothing to report,
 // 1 problems found, 2 the file cannot be read or the command line is wrong.
 // Both texts are in the system code page, but for JSON, which is UTF-8 and
-// sets outUtf8.
+// sets outUtf8. schedulerRunning tells whether a scheduler holds the folder
+// of a schedule file (none: nobody can tell).
 using ClockChangesReader = std::function<std::vector<ClockChange>(int firstYear, int lastYear)>;
+using SchedulerLookup = std::function<std::optional<bool>(const std::string& schedulePath)>;
 int RunCheckProgram(const std::vector<std::string>& args, FileSystem& files,
                     const std::function<CalendarRecord()>& localNow,
                     const std::function<PowerFacts()>& powerFacts, const ToUtf8& toUtf8,
                     std::string& out, std::string& err, bool* outUtf8 = nullptr,
-                    const ClockChangesReader& clockChanges = {});
+                    const ClockChangesReader& clockChanges = {},
+                    const SchedulerLookup& schedulerRunning = {});
 
-// The local time now, this machine's power facts, its code page's conversion
-// and the local time zone's clock changes in those years; each platform's
-// program supplies them.
+// The local time now, this machine's power facts, its code page's conversion,
+// the local time zone's clock changes in those years and whether a scheduler
+// runs for a schedule file; each platform's program supplies them.
 CalendarRecord LocalNow();
 PowerFacts ActivePowerFacts();
 std::string SystemTextToUtf8(std::string_view text);
 std::vector<ClockChange> LocalClockChanges(int firstYear, int lastYear);
+std::optional<bool> SchedulerRunningFor(const std::string& schedulePath);
 // Writes text (UTF-8 or the system code page) to stdout or stderr: to a
 // console as characters, to a file or pipe as these very bytes.
 void WriteStandard(std::FILE* stream, std::string_view text, bool utf8);

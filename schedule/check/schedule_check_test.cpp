@@ -305,6 +305,29 @@ TEST(CheckProgram, WakeTimersOffInThePowerPlanAreAProblemOnlyWithAStartToWakeFor
   }
 }
 
+// Only what the platform can tell counts, and only while a start lies ahead.
+TEST(CheckProgram, NoSchedulerForTheFolderIsAProblemWhileAStartLiesAhead) {
+  MapFiles files;
+  files.files["ahead"] = Line("A", "Dec 08,2026 08:00:00 PM", "Dec 08,2026 08:30:00 PM", "Once");
+  files.files["past"] = Line("P", "Dec 01,2026 08:00:00 PM", "Dec 01,2026 08:30:00 PM", "Once");
+  const std::string problem = kNoSchedulerProblem;
+  using Case = std::tuple<std::vector<std::string>, std::optional<bool>, int, std::string>;
+  for (const auto& [args, running, code, told] : std::vector<Case>{
+           {{"ahead"}, false, 1, "\n" + problem + "\n"},
+           {{"--json", "ahead"}, false, 1, "\"no-scheduler\", \"reason\": \"" + problem + "\""},
+           {{"ahead"}, true, 0, ""}, {{"ahead"}, std::nullopt, 0, ""},
+           {{"past"}, false, 1, ""}}) {  // never starts: a problem of its own
+    std::string out, err;
+    EXPECT_EQ(RunCheckProgram(
+                  args, files, [] { return Calendar("Dec 08,2026 07:00:00 PM"); },
+                  [] { return PowerFacts{}; }, Latin1, out, err, nullptr, {},
+                  [&](const std::string& path) { return path == args.back() ? running : true; }),
+              code);
+    EXPECT_EQ(out.find(problem) != std::string::npos, !told.empty()) << out;
+    EXPECT_NE(out.find(told), std::string::npos) << out;
+  }
+}
+
 TEST(CheckProgram, ExitCodesUsageAndTheLocalTime) {
   MapFiles files;
   files.files["good.log"] =

@@ -125,6 +125,23 @@ void FolderClaim::Publish(HWND mainWindow) {
   if (slot_ != nullptr) InterlockedExchange(&slot_->window, HandleToLong(mainWindow));
 }
 
+bool FolderClaimHeld(std::wstring_view settingsFolder) {
+  const std::wstring key = SystemFolderKey(settingsFolder);
+  fw::ScopedHandle mapping(
+      OpenFileMappingW(FILE_MAP_READ, FALSE, ClaimName(key, ClaimObject::kWindowSlot).c_str()));
+  if (!mapping) return false;
+  const auto* slot = static_cast<const WindowSlot*>(
+      MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(WindowSlot)));
+  if (slot == nullptr) return false;
+  const LONG version = slot->version;
+  const LONG processId = slot->processId;
+  UnmapViewOfFile(slot);
+  if (version != kSlotVersion || processId == 0) return false;
+  // A holder that died leaves the slot to whoever still has it open.
+  fw::ScopedHandle holder(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+  return holder && WaitForSingleObject(holder.Get(), 0) == WAIT_TIMEOUT;
+}
+
 std::optional<Proposal> HandedOverProposal(WPARAM sender, LPARAM copyData) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
   if (data == nullptr || data->dwData != kHandOverData) return std::nullopt;

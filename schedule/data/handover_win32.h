@@ -48,6 +48,10 @@ class FolderClaim {
   WindowSlot* slot_ = nullptr;  // mapped while this process holds the claim
 };
 
+// Whether a live scheduler holds the claim of settingsFolder: looked at
+// through the window slot, never waited on or taken.
+bool FolderClaimHeld(std::wstring_view settingsFolder);
+
 // The proposal of a hand-over message that a window of this session sent,
 // or nothing for any other message.
 std::optional<Proposal> HandedOverProposal(WPARAM sender, LPARAM copyData);

@@ -8,7 +8,7 @@
 namespace ormidal {
 namespace {
 
-enum Field : unsigned { kName = 1, kWindow = 2, kSeconds = 4, kMs = 8 };
+enum Field : unsigned { kName = 1, kWindow = 2, kSeconds = 4, kMs = 8, kNext = 16 };
 
 struct KindRow {
   HistoryKind kind;
@@ -20,8 +20,9 @@ struct KindRow {
 };
 
 constexpr KindRow kKinds[] = {
-    {HistoryKind::kStarted, "started", nullptr, 0, nullptr, nullptr},
-    {HistoryKind::kEnded, "ended", "why", 0, nullptr, nullptr},
+    {HistoryKind::kStarted, "started", "how", 0, nullptr, nullptr},
+    // next: the window field, left out when none.
+    {HistoryKind::kEnded, "ended", "why", kNext, nullptr, nullptr},
     {HistoryKind::kEnabled, "enabled", nullptr, 0, "entries", nullptr},
     {HistoryKind::kDisabled, "disabled", "by", 0, nullptr, "why"},
     {HistoryKind::kStartSent, "start-sent", nullptr, kName | kWindow | kSeconds | kMs, nullptr,
@@ -33,15 +34,22 @@ constexpr KindRow kKinds[] = {
     {HistoryKind::kWoken, "woken", nullptr, kName | kWindow, nullptr, nullptr},
     {HistoryKind::kPowerUnavailable, "power-unavailable", "what", 0, nullptr, "why"},
     {HistoryKind::kDropped, "dropped", nullptr, 0, "count", nullptr},
+    {HistoryKind::kRecorderStarted, "recorder-started", nullptr, kMs, nullptr, "path"},
 };
 
 struct CauseRow {
   HistoryCause cause;
   HistoryKind kind;
   const char* word;
+  bool ofEntry = true;           // false: the event has no name and window
+  const char* textKey = nullptr;  // instead of the kind's
 };
 
+// A kind's row with kNone is its word when the key is missing: lines of
+// older schedulers have none.
 constexpr CauseRow kCauses[] = {
+    {HistoryCause::kNone, HistoryKind::kStarted, "user"},
+    {HistoryCause::kRestarted, HistoryKind::kStarted, "restart"},
     {HistoryCause::kDialogClosed, HistoryKind::kEnded, "dialog-closed"},
     {HistoryCause::kRecordingProgramGone, HistoryKind::kEnded, "recording-program-gone"},
     {HistoryCause::kMainWindowClosed, HistoryKind::kEnded, "main-window-closed"},
@@ -54,9 +62,11 @@ constexpr CauseRow kCauses[] = {
     {HistoryCause::kByEngine, HistoryKind::kDisabled, "engine"},
     {HistoryCause::kStartRequest, HistoryKind::kNotSent, "start"},
     {HistoryCause::kStopRequest, HistoryKind::kNotSent, "stop"},
+    {HistoryCause::kStartRecorder, HistoryKind::kNotSent, "start-recorder", false, "why"},
     {HistoryCause::kAsleep, HistoryKind::kMissed, "asleep"},
     {HistoryCause::kWhileDisabled, HistoryKind::kMissed, "disabled"},
     {HistoryCause::kClockChange, HistoryKind::kMissed, "clock-change"},
+    {HistoryCause::kWhileRestarting, HistoryKind::kMissed, "restart"},
     {HistoryCause::kWake, HistoryKind::kPowerUnavailable, "wake"},
     {HistoryCause::kKeepAwake, HistoryKind::kPowerUnavailable, "keep-awake"},
 };
@@ -68,11 +78,27 @@ const KindRow& RowOf(HistoryKind kind) {
   return kKinds[0];
 }
 
-const char* CauseWord(HistoryCause cause) {
+const CauseRow* CauseOf(HistoryKind kind, HistoryCause cause) {
   for (const CauseRow& row : kCauses) {
-    if (row.cause == cause) return row.word;
+    if (row.kind == kind && row.cause == cause) return &row;
   }
-  return "";
+  return nullptr;
+}
+
+const CauseRow* CauseOf(HistoryKind kind, std::string_view word) {
+  for (const CauseRow& row : kCauses) {
+    if (row.kind == kind && row.word == word) return &row;
+  }
+  return nullptr;
+}
+
+// The fields a kind's event carries with this cause.
+unsigned FieldsOf(const KindRow& row, const CauseRow* cause) {
+  return cause != nullptr && !cause->ofEntry ? row.fields & ~(kName | kWindow) : row.fields;
+}
+
+const char* TextKeyOf(const KindRow& row, const CauseRow* cause) {
+  return cause != nullptr && cause->textKey != nullptr ? cause->textKey : row.textKey;
 }
 
 std::string Escaped(std::string_view value) {
@@ -163,14 +189,18 @@ HistoryEvent NewHistoryEvent(HistoryKind kind, FileTime when) {
 
 std::vector<HistoryField> HistoryFields(const HistoryEvent& e) {
   const KindRow& row = RowOf(e.kind);
+  const CauseRow* cause = CauseOf(e.kind, e.cause);
+  const unsigned has = FieldsOf(row, cause);
+  const char* textKey = TextKeyOf(row, cause);
   std::vector<HistoryField> fields = {{"event", row.word}};
-  if (row.causeKey != nullptr) fields.push_back({row.causeKey, CauseWord(e.cause)});
-  if (row.fields & kName) fields.push_back({"name", e.name});
-  if (row.fields & kWindow) fields.push_back({"window", FileTimeToText(e.window)});
-  if (row.fields & kSeconds) fields.push_back({"seconds", std::to_string(e.seconds), true});
-  if (row.fields & kMs) fields.push_back({"ms", std::to_string(e.ms), true});
+  if (row.causeKey != nullptr) fields.push_back({row.causeKey, cause ? cause->word : ""});
+  if (has & kName) fields.push_back({"name", e.name});
+  if (has & kWindow) fields.push_back({"window", FileTimeToText(e.window)});
+  if (has & kSeconds) fields.push_back({"seconds", std::to_string(e.seconds), true});
+  if (has & kMs) fields.push_back({"ms", std::to_string(e.ms), true});
+  if ((has & kNext) && e.window != 0) fields.push_back({"next", FileTimeToText(e.window)});
   if (row.countKey != nullptr) fields.push_back({row.countKey, std::to_string(e.count), true});
-  if (row.textKey != nullptr && !e.text.empty()) fields.push_back({row.textKey, e.text});
+  if (textKey != nullptr && !e.text.empty()) fields.push_back({textKey, e.text});
   return fields;
 }
 
@@ -217,29 +247,32 @@ std::optional<HistoryEvent> ReadHistoryLine(std::string_view line) {
     const auto it = values.find(key);
     return it == values.end() ? nullptr : &it->second;
   };
+  const CauseRow* cause = nullptr;
   if (row->causeKey != nullptr) {
     const std::string* word = value(row->causeKey);
-    if (word == nullptr) return std::nullopt;
-    for (const CauseRow& c : kCauses) {
-      if (c.kind == e.kind && *word == c.word) e.cause = c.cause;
-    }
-    if (e.cause == HistoryCause::kNone) return std::nullopt;
+    cause = word != nullptr ? CauseOf(e.kind, *word) : CauseOf(e.kind, HistoryCause::kNone);
+    if (cause == nullptr) return std::nullopt;
+    e.cause = cause->cause;
   }
+  const unsigned has = FieldsOf(*row, cause);
+  const char* textKey = TextKeyOf(*row, cause);
   const std::string* name = value("name");
   const std::string* window = value("window");
   const std::string* seconds = value("seconds");
   const std::string* ms = value("ms");
+  const std::string* next = value("next");
   const std::string* count = row->countKey != nullptr ? value(row->countKey) : nullptr;
-  if (((row->fields & kName) && name == nullptr) ||
-      ((row->fields & kWindow) && (window == nullptr || !ReadTime(*window, e.window))) ||
-      ((row->fields & kSeconds) && (seconds == nullptr || !ReadCount(*seconds, e.seconds))) ||
-      ((row->fields & kMs) && (ms == nullptr || !ReadCount(*ms, e.ms))) ||
+  if (((has & kName) && name == nullptr) ||
+      ((has & kWindow) && (window == nullptr || !ReadTime(*window, e.window))) ||
+      ((has & kSeconds) && (seconds == nullptr || !ReadCount(*seconds, e.seconds))) ||
+      ((has & kMs) && (ms == nullptr || !ReadCount(*ms, e.ms))) ||
+      ((has & kNext) && next != nullptr && !ReadTime(*next, e.window)) ||
       (row->countKey != nullptr && (count == nullptr || !ReadCount(*count, e.count)))) {
     return std::nullopt;
   }
-  if (row->fields & kName) e.name = *name;
-  if (row->textKey != nullptr) {
-    if (const std::string* text = value(row->textKey)) e.text = *text;
+  if (has & kName) e.name = *name;
+  if (textKey != nullptr) {
+    if (const std::string* text = value(textKey)) e.text = *text;
   }
   return e;
 }

@@ -22,8 +22,8 @@ namespace ormidal {
 constexpr char kHistoryFileName[] = "schedule-history.log";
 
 enum class HistoryKind {
-  kStarted,           // the scheduler started
-  kEnded,             // the scheduler ended; cause: why
+  kStarted,           // the scheduler started; cause: how (none: by the user)
+  kEnded,             // the scheduler ended; cause: why; window: the next start it leaves
   kEnabled,           // count: the schedule's entries
   kDisabled,          // cause: by whom; text: why, when the engine stopped itself
   kStartSent,         // name, window, seconds, ms
@@ -34,6 +34,7 @@ enum class HistoryKind {
   kWoken,             // name, window: the start the PC woke for
   kPowerUnavailable,  // cause: wake or keep-awake; text: the system's words
   kDropped,           // count: events lost because the writer fell behind
+  kRecorderStarted,   // text: the recording program's path; ms: how long its window took
 };
 
 // The fixed words of the events that carry one.
@@ -51,9 +52,12 @@ enum class HistoryCause {
   kByEngine,              // disabled
   kStartRequest,          // not-sent
   kStopRequest,           // not-sent
+  kStartRecorder,         // not-sent, of no entry; text: why
   kAsleep,                // missed
   kWhileDisabled,         // missed
   kClockChange,           // missed: the clock jumped on, with no resume from sleep
+  kWhileRestarting,       // missed
+  kRestarted,             // started: by Windows, with the restart command line
   kWake,                  // power-unavailable
   kKeepAwake,             // power-unavailable
 };

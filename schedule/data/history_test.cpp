@@ -87,6 +87,8 @@ TEST(HistoryLine, EveryEventReadsBackAndNamesKeepEveryByte) {
   EXPECT_EQ(ReadHistoryLine(line), e);
   EXPECT_EQ(HistoryLine(OneOfEach()[1]),
             "Dec 08,2026 08:00:00 PM\tended\twhy=recording-program-gone\r\n");
+  // A start written before there was "how".
+  EXPECT_EQ(ReadHistoryLine("Dec 08,2026 08:00:00 PM\tstarted"), OneOfEach()[0]);
 
   // Keys may come in any order, and unknown ones from a newer scheduler are passed over.
   EXPECT_EQ(ReadHistoryLine("Dec 08,2026 08:00:00 PM\tenabled\tfuture=x\tentries=7"),

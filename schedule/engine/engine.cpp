@@ -276,7 +276,10 @@ uint32_t Engine::StopLocked() {
   const uint32_t generation = flags_.generation.load() + 1;
   flags_.generation.store(generation);
   slots_.Clear();
-  if (running_) stoppedSince_ = LocalNow(system_);
+  if (running_) {
+    stoppedSince_ = LocalNow(system_);
+    stoppedWhy_ = HistoryCause::kWhileDisabled;
+  }
   running_ = false;
   return generation;
 }
@@ -382,6 +385,19 @@ void Engine::End() {
   if (noneSending.try_lock_for(kEndSendLimit)) noneSending.unlock();
 }
 
+void Engine::MissedSince(FileTime since, HistoryCause why) {
+  std::lock_guard<std::mutex> lock(passMutex_);
+  if (running_) return;
+  stoppedSince_ = since;
+  stoppedWhy_ = why;
+}
+
+std::optional<FileTime> Engine::NextStartRequest() {
+  std::lock_guard<std::mutex> lock(powerMutex_);
+  if (!next_) return std::nullopt;
+  return next_->start;
+}
+
 void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::string> copy) {
   std::unique_ptr<Waiter> waiter = system_.NewWaiter();
   CalendarRecord last;  // the time of the pass before
@@ -477,7 +493,7 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
       if (first) gapSlots->Clear();  // nothing ran while disabled
       std::vector<HistoryEvent> missed = Missed(*copy, *gapFrom, present, *gapSlots);
       if (first || notice) {
-        tell(missed, first ? HistoryCause::kWhileDisabled : HistoryCause::kAsleep);
+        tell(missed, first ? stoppedWhy_ : HistoryCause::kAsleep);
       } else if (!missed.empty()) {
         unexplained.insert(unexplained.end(), missed.begin(), missed.end());
         noticeWait = kResumeNoticePasses;

@@ -197,6 +197,12 @@ class Engine {
   // now on, not even one already decided. Returns once no request is being
   // sent, or after a bound when one hangs; the history is not told.
   void End();
+  // UI thread, before the first enable: the scheduler was not running since
+  // then, and the windows that came and went meanwhile were missed for why.
+  void MissedSince(FileTime since, HistoryCause why);
+  // The second of the next start request, where the engine keeps one (with a
+  // power system, while enabled).
+  std::optional<FileTime> NextStartRequest();
 
   // Clear whenever the engine has stopped, whatever stopped it.
   bool SchedulerActive() const { return flags_.schedulerActive.load() != 0; }
@@ -259,6 +265,7 @@ class Engine {
   std::mutex passMutex_;
   bool running_ = false;      // a pass of the current generation runs
   FileTime stoppedSince_ = 0;  // when it last stopped, for what was missed meanwhile
+  HistoryCause stoppedWhy_ = HistoryCause::kWhileDisabled;
   // The ends and names of opened windows whose stop has not gone out yet.
   std::mutex stopsMutex_;
   std::condition_variable stopsSettled_;

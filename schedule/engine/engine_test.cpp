@@ -673,6 +673,24 @@ TEST(EngineHistory, WindowsThatCameAndWentWhileAsleepOrDisabledAreToldAndTheOpen
                        "window=Jan 05,2026 10:03:20 PM | seconds=90 | ms=5"}));
 }
 
+TEST(EngineHistory, AfterARestartWhatCameAndWentSinceTheLastEventIsMissedWhileRestarting) {
+  const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
+  Rig rig(Jan(5, 21, 59, 50), false);
+  rig.engine.MissedSince(t0 - Seconds(600), HistoryCause::kWhileRestarting);
+  // Before: open at the last event, so the scheduler then had it in hand.
+  rig.Enable(Line("Before", t0 - Seconds(700), t0 - Seconds(500)) +
+             Line("Gone", t0 - Seconds(400), t0 - Seconds(300)) +
+             Line("Open", t0 - Seconds(100), t0 + Seconds(100)));
+  auto lines = rig.history.Lines();
+  std::sort(lines.begin() + 1, lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Jan 05,2026 09:59:50 PM | enabled | entries=3",
+                       "Jan 05,2026 09:59:50 PM | missed | while=restart | name=Gone | "
+                       "window=Jan 05,2026 09:53:10 PM",
+                       "Jan 05,2026 09:59:50 PM | start-sent | name=Open | "
+                       "window=Jan 05,2026 09:58:10 PM | seconds=200 | ms=5"}));
+}
+
 TEST(EnginePower, WhatCannotWorkIsToldOnceAndNeverHoldsThePass) {
   const FileTime t0 = PointOf(Jan(5, 21, 59, 50));
   Rig rig(Jan(5, 21, 59, 50));

@@ -64,6 +64,7 @@ void MainWindow::OnTimer() {
   const ClockTickStep step = ClockTick(firstTick, parts_->scheduler);
   if (step.enabled && parts_->minimizeAtStart) ShowWindow(Handle(), SW_MINIMIZE);
   if (!step.status.empty() && dialog_ != nullptr) dialog_->SetStatus(step.status);
+  if (parts_->tick) parts_->tick();
 }
 
 void MainWindow::TakeHandOver(const Proposal& proposal) {

@@ -27,6 +27,7 @@ class MainWindow final : public fw::FrameWindow {
     TimerDlg::Context dialog;    // what the Schedule Recordings dialog is made with
     bool minimizeAtStart = false;
     std::function<void()> resumed;  // the computer has woken from sleep
+    std::function<void()> tick;     // once a second, after the dialog's
   };
   ~MainWindow() override;
   // Creates the hidden window titled after the recording program, answering

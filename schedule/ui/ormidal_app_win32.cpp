@@ -1,5 +1,6 @@
 // Start-up of the scheduler: program folder, command line, the claim of the
-// settings folder, presence check, hidden main window.
+// settings folder, after a restart of Windows the recording program, presence
+// check, hidden main window, and Windows' restart of the scheduler.
 #include "ormidal_app_win32.h"
 
 #include <commctrl.h>
@@ -26,8 +27,13 @@ void Ormidal::BeforeExit(HistoryCause why) {
   if (engine_ != nullptr) engine_->End();
   if (engineUi_ != nullptr) engineUi_->RemoveNoticeIcon();
   if (history_ == nullptr) return;
-  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, LocalNow(engineSystem_));
+  const FileTime now = LocalNow(engineSystem_);
+  HistoryEvent ended = NewHistoryEvent(HistoryKind::kEnded, now);
   ended.cause = why;
+  // Close ends the scheduling: say what it leaves unsent.
+  if (why == HistoryCause::kDialogClosed && engine_ != nullptr) {
+    ended.window = NextStartLeft(now, engine_->NextStartRequest()).value_or(0);
+  }
   history_->Record(std::move(ended));
   history_->Drain(kLastLinesBound);
 }
@@ -44,6 +50,9 @@ bool Ormidal::StartApplication() {
   CmdLineInfo cmdLineInfo;
   fw::WalkCommandLine<char>(GetCommandLineA(), cmdLineInfo);
   InterpretParameters(cmdLineInfo.parameterTable, options_, proposed_);
+  // Windows gives the recording program's path in UTF-16: the wide walk keeps it whole.
+  const std::optional<std::wstring> restartPath = RestartOptionOf(GetCommandLineW());
+  const Options startOptions = options_;
 
   // Before anything is shown: a second start for the folder only hands on
   // its proposal, and ends with 0.
@@ -58,14 +67,31 @@ bool Ormidal::StartApplication() {
       return false;
   }
 
-  // Only the scheduler that holds the folder writes its history.
+  // Only the scheduler that holds the folder writes its history. After a
+  // restart, what it missed is looked for from the last line before it.
+  const std::string historyPath = HistoryPathBeside(SchedulePath(options_.settingsFolder));
+  std::optional<FileTime> notRunningSince;
+  if (restartPath) {
+    std::string history, older;
+    files_.Read(historyPath, history);
+    files_.Read(OlderHistoryPath(historyPath), older);
+    notRunningSince = LastHistoryTime(history, older);
+  }
   engineUi_ = std::make_unique<AppEngineUi>();
   history_ = std::make_unique<HistoryWriter>(
-      Win32HistorySink(), HistoryPathBeside(SchedulePath(options_.settingsFolder)),
+      Win32HistorySink(), historyPath,
       [ui = engineUi_.get()](const std::string& message) { ui->NoticeBox(message); });
-  history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_)));
+  HistoryEvent started = NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_));
+  started.cause = restartPath ? HistoryCause::kRestarted : HistoryCause::kNone;
+  history_->Record(std::move(started));
   host_.SetBeforeExit([this](HistoryCause why) { BeforeExit(why); });
   power_ = std::make_unique<Win32PowerSystem>();
+
+  // Bounded; before any window of ours exists, so nothing waits on us.
+  if (auto brought = BringBackRecorderNow(restartPath, options_.windowName,
+                                          LocalNow(engineSystem_))) {
+    history_->Record(std::move(*brought));
+  }
 
   if (!AnyRecordingProgramOpen(
           [](const char* title) { return FindRecorderWindow(title) != nullptr; })) {
@@ -89,12 +115,18 @@ bool Ormidal::StartApplication() {
       std::make_unique<RecorderControl>(*link_, *recorderWindows_, options_.audioMode);
   engine_ = std::make_unique<Engine>(engineSystem_, host_, files_, *engineUi_, *recorderControl_,
                                      options_, EngineServices{power_.get(), history_.get()});
+  if (notRunningSince) engine_->MissedSince(*notRunningSince, HistoryCause::kWhileRestarting);
   scheduler_ = std::make_unique<EngineSwitch>(*engine_, SchedulePath(options_.settingsFolder));
+  restart_ = std::make_unique<RestartRegistration>(
+      startOptions, restartPath.value_or(std::wstring()),
+      [ui = engineUi_.get()](const std::string& text) { ui->Notice(text); });
+  restart_->Update();
   frame_->Start(ormidal::MainWindow::Parts{
       *scheduler_, *engineUi_,
       TimerDlg::Context{Instance(), options_, proposed_, {}, *scheduler_, host_, files_, *link_,
                         *recorderWindows_},
-      options_.minimizeAtStart, [engine = engine_.get()] { engine->Resumed(); }});
+      options_.minimizeAtStart, [engine = engine_.get()] { engine->Resumed(); },
+      [restart = restart_.get()] { restart->Update(); }});
   claim_.Publish(frame_->Handle());
   return true;
 }

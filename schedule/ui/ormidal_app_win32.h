@@ -14,6 +14,7 @@
 #include "power_win32.h"
 #include "recorder_link.h"
 #include "recorder_win32.h"
+#include "restart_win32.h"
 #include "host_win32.h"
 #include "scheduler_switch.h"
 #include "window_win32.h"
@@ -44,6 +45,7 @@ class Ormidal final : public fw::Application {
   std::unique_ptr<HistoryWriter> history_;
   std::unique_ptr<Engine> engine_;
   std::unique_ptr<EngineSwitch> scheduler_;
+  std::unique_ptr<RestartRegistration> restart_;
   // Last, so that it and its dialogs go before what they use.
   std::unique_ptr<ormidal::MainWindow> frame_;
 };

@@ -4,7 +4,7 @@ add_e2e_test(ormidal_e2e_test
   ${CMAKE_CURRENT_LIST_DIR}/schedule_recorder_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/schedule_handover_test.cpp)
 target_link_libraries(ormidal_e2e_test PRIVATE ormidal_testing)
-add_dependencies(ormidal_e2e_test Ormidal)
+add_dependencies(ormidal_e2e_test Ormidal recorder-standin ormidal-check)
 
 # Latency of start and stop requests under Wine; ./run bench runs it.
 add_executable(ormidal_latency_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_latency_benchmark.cpp)

@@ -1,6 +1,6 @@
 // Ormidal.exe driving a recording program: this test is the recording
 // program and records every request that reaches its window, and reads the
-// history the scheduler keeps of them.
+// history the scheduler keeps of them; and Ormidal.exe as Windows restarts it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include "local_time.h"
 #include "power_plan.h"
 #include "recorder_protocol.h"
+#include "restart.h"
+#include "schedule_check.h"
 
 namespace {
 
@@ -357,6 +359,82 @@ TEST(History, AResumeFromSleepReachesTheEngine) {
     const std::vector<HistoryEvent> events = Foreseeable(run.History().events);
     return std::find(events.begin(), events.end(), woken) != events.end();
   })) << e2e::ReadFileBytes(run.HistoryPath());
+}
+
+TEST(Restart, WindowsRestartsTheSchedulerWhichBringsBackTheRecorderAndTheOpenWindow) {
+  ASSERT_EQ(FindWindowA(nullptr, "Lumora"), nullptr) << "a stray recording window";
+  const ormidal::FileTime now = LocalNow();
+  SchedulerRun run("ormidal_restart", Line("Gone", now - Seconds(400), now - Seconds(300)) +
+                                          Line("Night", now - Seconds(60), now + Seconds(20)));
+  // The last line before the restart; since then one window came and went.
+  e2e::WriteFileBytes(run.HistoryPath(), ormidal::HistoryLine(ormidal::NewHistoryEvent(
+                                             HistoryKind::kStarted, now - Seconds(600))));
+  const auto output = run.HistoryPath().parent_path() / "standin.txt";
+  ASSERT_TRUE(SetEnvironmentVariableW(L"RECORDER_STANDIN_OUTPUT", output.wstring().c_str()));
+  // What the scheduler registers, made by the same function from the same options.
+  ormidal::Options options;
+  options.windowName = "Lumora";
+  options.settingsFolder = run.HistoryPath().parent_path().string();
+  const std::string standin = e2e::ProgramPath("recorder-standin.exe");
+  const auto line = ormidal::MakeRestartCommandLine(
+      options, e2e::Widen(standin), [](std::string_view t) { return e2e::Widen(std::string(t)); });
+  ASSERT_TRUE(run.process.Start(
+      L"\"" + e2e::Widen(e2e::ProgramPath("Ormidal.exe")) + L"\" " + line.arguments, {}));
+  HWND window = nullptr;
+  ASSERT_TRUE(e2e::WaitFor([&] { return (window = FindWindowA(nullptr, "Lumora")) != nullptr; },
+                           30s));
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const fw::ScopedHandle program(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+  SetEnvironmentVariableW(L"RECORDER_STANDIN_OUTPUT", nullptr);
+  const bool stopped = e2e::WaitFor(
+      [&] { return e2e::ReadFileBytes(output).find(" stop request") != std::string::npos; }, 40s);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(program.Get(), 9000) != WAIT_OBJECT_0) TerminateProcess(program.Get(), 9);
+  ASSERT_TRUE(stopped);
+  DWORD code = 1;
+  EXPECT_TRUE(run.process.WaitExit(code, 10s));  // its recording program has gone
+  EXPECT_NE(e2e::ReadFileBytes(output).find("received 1 start and 1 stop requests"),
+            std::string::npos);
+  const std::string history = e2e::ReadFileBytes(run.HistoryPath());
+  EXPECT_NE(history.find("\tstarted\thow=restart\r\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("\tmissed\twhile=restart\tname=Gone\t"), std::string::npos) << history;
+  const auto events = ormidal::ReadHistory(history).events;
+  EXPECT_EQ(std::count_if(events.begin(), events.end(), [&](const HistoryEvent& e) {
+              return e.kind == HistoryKind::kRecorderStarted && e.text == standin;
+            }), 1);
+}
+
+// Exit codes 1 and 0 as no scheduler or one runs for the folder; then the
+// dialog closed while a start lies ahead.
+TEST(Restart, TheCheckTellsWhenNoSchedulerRunsForTheFolder) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime start = LocalNow() + Seconds(3600);
+  SchedulerRun run("ormidal_check_running", Line("Later", start, start + Seconds(60)));
+  const auto check = [&](const char* name, std::string& output) {
+    e2e::Process checking;
+    // A file of its own: an ended run may hold its file for a moment.
+    const e2e::StartOptions quiet{{}, run.HistoryPath().parent_path() / name, true};
+    DWORD code = 99;
+    checking.Start("\"" + e2e::ProgramPath("ormidal-check.exe") + "\" \"" +
+                   (run.HistoryPath().parent_path() / "schedule.log").string() + "\"", quiet);
+    checking.WaitExit(code, 20s);
+    output = e2e::ReadFileBytes(quiet.output);
+    return code;
+  };
+  std::string output;
+  EXPECT_EQ(check("alone", output), 1u);
+  EXPECT_NE(output.find(ormidal::kNoSchedulerProblem), std::string::npos) << output;
+  run.Start("Lumora");
+  // Once enabled (started, enabled): the check reads the schedule after the scheduler has.
+  ASSERT_TRUE(e2e::WaitFor([&] { return run.History().events.size() >= 2; }));
+  EXPECT_EQ(check("beside", output), 0u) << output;
+  PostMessageA(run.Dialog(), WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(run.process.WaitExit(code, 10s));
+  const std::string history = e2e::ReadFileBytes(run.HistoryPath());
+  EXPECT_TRUE(history.ends_with("\tended\twhy=dialog-closed\tnext=" +
+                                ormidal::FileTimeToText(start) + "\r\n")) << history;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,9 +41,18 @@ std::string LocalTimeText() {
   return text;
 }
 
+// A stand-in that a scheduler started has no output of ours to print to: the
+// environment may name a file that gets a copy of every line.
+constexpr char kOutputCopyVariable[] = "RECORDER_STANDIN_OUTPUT";
+FILE* gOutputCopy = nullptr;
+
 void Print(const std::string& line) {
   std::printf("%s %s\n", LocalTimeText().c_str(), line.c_str());
   std::fflush(stdout);  // the demo reads our output through a pipe
+  if (gOutputCopy != nullptr) {
+    std::fprintf(gOutputCopy, "%s %s\n", LocalTimeText().c_str(), line.c_str());
+    std::fflush(gOutputCopy);
+  }
 }
 
 // The start text as UTF-8, whichever of the two forms it came in.
@@ -173,6 +183,7 @@ void EndScheduler(const fw::ScopedHandle& scheduler, DWORD id) {
 
 int main(int argc, char** argv) {
   SetConsoleOutputCP(CP_UTF8);
+  if (const char* copy = std::getenv(kOutputCopyVariable)) gOutputCopy = std::fopen(copy, "a");
   gStandin.options = standin::ParseStandinArguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!gStandin.options.error.empty()) {
     std::fprintf(stderr,
