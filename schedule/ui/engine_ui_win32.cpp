@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "resource.h"
+#include "thread_win32.h"
 #include "timer_dlg_win32.h"
 #include "ui_queue.h"
 
@@ -73,7 +74,7 @@ void AppEngineUi::Notice(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
   };
   try {
-    std::thread(show).detach();
+    if (!fw::StartDetachedThread(show)) fw::ui::Post(std::move(show));
   } catch (const std::system_error&) {
     fw::ui::Post(std::move(show));
   }

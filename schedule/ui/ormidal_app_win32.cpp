@@ -4,8 +4,11 @@
 
 #include <commctrl.h>
 
+#include <system_error>
+
 #include "history_win32.h"
 #include "text.h"
+#include "thread_win32.h"
 
 namespace ormidal {
 namespace {
@@ -17,6 +20,13 @@ constexpr std::chrono::milliseconds kLastLinesBound{2000};
 constexpr char kNoAnswerMessage[] =
     "The scheduler that is already running for these settings does not answer. Close it, then "
     "start the scheduler again.";
+
+// The history writer's thread starts as every other thread of the program.
+std::function<void()> StartWriterThread(std::function<void()> body) {
+  auto thread = std::make_shared<fw::ScopedHandle>(fw::StartJoinableThread(std::move(body)));
+  if (!*thread) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  return [thread] { fw::JoinThread(*thread); };
+}
 
 }  // namespace
 
@@ -58,7 +68,8 @@ bool Ormidal::StartApplication() {
   engineUi_ = std::make_unique<AppEngineUi>();
   history_ = std::make_unique<HistoryWriter>(
       Win32HistorySink(), HistoryPathBeside(SchedulePath(options_.settingsFolder)),
-      [ui = engineUi_.get()](const std::string& message) { ui->Notice(message); });
+      [ui = engineUi_.get()](const std::string& message) { ui->Notice(message); },
+      StartWriterThread);
   history_->Record(NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_)));
   host_.SetBeforeExit([this](HistoryCause why) { BeforeExit(why); });
   power_ = std::make_unique<Win32PowerSystem>();
