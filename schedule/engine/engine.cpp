@@ -149,6 +149,17 @@ std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecor
   return next;
 }
 
+std::optional<FileTime> NextPassChange(std::string_view copy, const CalendarRecord& now) {
+  std::optional<FileTime> next;
+  ForEachPassLine(copy, [] { return false; },
+                  [&](std::size_t, LineValues& values, const Extraction& x) {
+                    if (x.kind != LineKind::kEntry) return;
+                    const auto line = NextWindowChange(values, now);
+                    if (line && (!next || *line < *next)) next = line;
+                  });
+  return next;
+}
+
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t, LineValues&)>& startSchedule) {
@@ -340,6 +351,10 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
   // Scratch for the predictions, which run outside the pass lock.
   auto gapSlots = std::make_unique<ActiveSlots>();
   auto nextSlots = std::make_unique<ActiveSlots>();
+  // Until this second every pass decides as the last full one did: nothing
+  // opens or closes, so the copy is not read again.
+  std::optional<FileTime> sameUntil;
+  bool neverChanges = false;
   while (!Stopped(generation)) {
     PassDecision pass;
     bool cannotSetUp = false;
@@ -367,8 +382,13 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
         if (resumed) gapFrom = last;
         CopySlots(slots_, *gapSlots);
       }
-      pass = DecidePass(*copy, now, slots_, options_.audioMode,
-                        [&] { return Stopped(generation); });
+      const bool same = !first && !resumed && (neverChanges || (sameUntil && present < *sameUntil));
+      if (!same) {
+        pass = DecidePass(*copy, now, slots_, options_.audioMode,
+                          [&] { return Stopped(generation); });
+        sameUntil = NextPassChange(*copy, now);
+        neverChanges = !sameUntil.has_value();
+      }
       if (pass.readError) flags_.readError.store(1);
       if (pass.StopsEngine()) {
         stopped = true;

@@ -138,6 +138,10 @@ std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecor
 // window has just opened is handed to startSchedule with its position in the
 // file (from 0). stop is asked before every line. Returns true when a line's
 // repeat field was malformed.
+// The first whole second after now at which a pass over copy may decide
+// otherwise than the pass at now; none when no line's window ever changes.
+std::optional<FileTime> NextPassChange(std::string_view copy, const CalendarRecord& now);
+
 bool ParseSchedules(std::string_view copy, const CalendarRecord& now, ActiveSlots& slots,
                     const std::function<bool()>& stop,
                     const std::function<void(std::size_t line, LineValues&)>& startSchedule);
