@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <queue>
 #include <utility>
@@ -353,8 +354,7 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
   auto nextSlots = std::make_unique<ActiveSlots>();
   // Until this second every pass decides as the last full one did: nothing
   // opens or closes, so the copy is not read again.
-  std::optional<FileTime> sameUntil;
-  bool neverChanges = false;
+  FileTime sameUntil = 0;
   while (!Stopped(generation)) {
     PassDecision pass;
     bool cannotSetUp = false;
@@ -382,12 +382,10 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
         if (resumed) gapFrom = last;
         CopySlots(slots_, *gapSlots);
       }
-      const bool same = !first && !resumed && (neverChanges || (sameUntil && present < *sameUntil));
-      if (!same) {
+      if (first || resumed || present >= sameUntil) {
         pass = DecidePass(*copy, now, slots_, options_.audioMode,
                           [&] { return Stopped(generation); });
-        sameUntil = NextPassChange(*copy, now);
-        neverChanges = !sameUntil.has_value();
+        sameUntil = NextPassChange(*copy, now).value_or(std::numeric_limits<FileTime>::max());
       }
       if (pass.readError) flags_.readError.store(1);
       if (pass.StopsEngine()) {

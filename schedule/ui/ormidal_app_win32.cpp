@@ -24,7 +24,9 @@ constexpr char kNoAnswerMessage[] =
 // The history writer's thread starts as every other thread of the program.
 std::function<void()> StartWriterThread(std::function<void()> body) {
   auto thread = std::make_shared<fw::ScopedHandle>(fw::StartJoinableThread(std::move(body)));
-  if (!*thread) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  if (!*thread) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  }
   return [thread] { fw::JoinThread(*thread); };
 }
 

@@ -213,10 +213,11 @@ int main(int argc, char** argv) {
   }
   e2e::SetDistFolder(argv[1]);
   const int windowCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultWindows;
+  const bool highResolution = HasHighResolutionTimers();
   std::printf("== the shipped scheduler: this system %s high-resolution waitable timers, so its "
               "waits use %s\n",
-              HasHighResolutionTimers() ? "creates" : "does not create",
-              HasHighResolutionTimers() ? "them" : "the multimedia timer");
+              highResolution ? "creates" : "does not create",
+              highResolution ? "them" : "the multimedia timer");
   std::fflush(stdout);
   const bool shipped = Measure(e2e::ProgramPath("Ormidal.exe"), windowCount);
   std::printf("\n== the same scheduler with the multimedia timer for every wait\n");
