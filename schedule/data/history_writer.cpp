@@ -1,5 +1,6 @@
 #include "history_writer.h"
 
+#include <thread>
 #include <utility>
 
 #include "host.h"
@@ -69,9 +70,15 @@ void HistoryAppender::Fail() {
   if (onFirstFailure_) onFirstFailure_(HistoryFailureMessage(path_, why));
 }
 
+std::function<void()> StartStandardThread(std::function<void()> body) {
+  auto thread = std::make_shared<std::thread>(std::move(body));
+  return [thread] { thread->join(); };
+}
+
 HistoryWriter::HistoryWriter(HistorySink& sink, std::string path,
-                             std::function<void(const std::string&)> onFirstFailure)
-    : appender_(sink, std::move(path), std::move(onFirstFailure)), thread_([this] { Run(); }) {}
+                             std::function<void(const std::string&)> onFirstFailure,
+                             const JoinableStart& start)
+    : appender_(sink, std::move(path), std::move(onFirstFailure)), join_(start([this] { Run(); })) {}
 
 HistoryWriter::~HistoryWriter() {
   {
@@ -79,7 +86,7 @@ HistoryWriter::~HistoryWriter() {
     stopping_ = true;
   }
   wake_.notify_one();
-  thread_.join();
+  join_();
 }
 
 void HistoryWriter::Record(HistoryEvent event) {

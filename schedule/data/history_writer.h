@@ -14,7 +14,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "history.h"
@@ -87,6 +86,14 @@ class HistoryAppender {
   bool renameFailed_ = false;
 };
 
+// Starts body on a thread of its own and returns what waits for its end;
+// throws std::system_error when no thread can start. A program whose threads
+// all start one way passes its own.
+using JoinableStart = std::function<std::function<void()>(std::function<void()> body)>;
+
+// The standard library's thread.
+std::function<void()> StartStandardThread(std::function<void()> body);
+
 // The scheduler's history writer: Record only puts the event in a bounded
 // queue (a full queue drops it and counts it, and the count becomes a
 // "dropped" line); one thread of its own writes. onFirstFailure is called on
@@ -94,7 +101,8 @@ class HistoryAppender {
 class HistoryWriter final : public HistoryLog {
  public:
   HistoryWriter(HistorySink& sink, std::string path,
-                std::function<void(const std::string& message)> onFirstFailure);
+                std::function<void(const std::string& message)> onFirstFailure,
+                const JoinableStart& start = StartStandardThread);
   ~HistoryWriter() override;
   HistoryWriter(const HistoryWriter&) = delete;
   HistoryWriter& operator=(const HistoryWriter&) = delete;
@@ -122,7 +130,7 @@ class HistoryWriter final : public HistoryLog {
   uint64_t drainAsked_ = 0;  // Drain calls so far
   uint64_t drainDone_ = 0;   // of those, the ones whose events a finished round took
   std::condition_variable drained_;
-  std::thread thread_;
+  std::function<void()> join_;  // last: the thread starts once all else is in place
 };
 
 }  // namespace ormidal

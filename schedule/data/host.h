@@ -45,8 +45,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   enum class Open { kRead, kCreated, kFailed };
-  // Opens the file for reading without sharing and reads it whole; a missing
-  // file is created empty instead.
+  // Opens the file for reading, shared with readers only, and reads it whole;
+  // a missing file is created empty instead.
   virtual Open ReadOrCreate(const std::string& path, std::string& contents) = 0;
   // Reads the whole file; false when it cannot be opened.
   virtual bool Read(const std::string& path, std::string& contents) = 0;

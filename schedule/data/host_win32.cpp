@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "open_retry.h"
 #include "scoped_win32.h"
 #include "ui_queue.h"
 
@@ -26,6 +27,14 @@ fw::ScopedHandle OpenWithRetry(const std::string& path, DWORD access, DWORD shar
     Sleep(kSharingRetryMs);
   }
 }
+
+class TickClock final : public RetryClock {
+ public:
+  std::chrono::milliseconds Now() override { return std::chrono::milliseconds(GetTickCount64()); }
+  void Sleep(std::chrono::milliseconds length) override {
+    ::Sleep(static_cast<DWORD>(length.count()));
+  }
+};
 
 bool ReadWhole(HANDLE file, std::string& contents) {
   return ReadAll(
@@ -81,10 +90,20 @@ void Win32Host::EndProcess(HistoryCause why) {
   ExitProcess(0);
 }
 
+// Readers are let in, which loses nothing; a program that holds the file
+// longer than a moment only delays the enable.
 FileSystem::Open Win32FileSystem::ReadOrCreate(const std::string& path, std::string& contents) {
-  const fw::ScopedHandle file = OpenWithRetry(path, GENERIC_READ, 0, OPEN_EXISTING);
+  fw::ScopedHandle file;
+  TickClock clock;
+  const uint32_t error = OpenWhileHeld(
+      [&] {
+        file = fw::ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file ? uint32_t{0} : uint32_t{GetLastError()};
+      },
+      kScheduleReadRetry, clock);
   if (!file) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return Open::kFailed;
+    if (error != ERROR_FILE_NOT_FOUND) return Open::kFailed;
     if (!OpenWithRetry(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW)) return Open::kFailed;
     contents.clear();
     return Open::kCreated;

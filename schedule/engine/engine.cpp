@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <queue>
 #include <utility>
@@ -180,6 +181,24 @@ std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecor
   consider(values.startTime);
   consider(values.endTime);
   if (!values.once) consider((present / kTicksPerDay + 1) * kTicksPerDay);
+  return next;
+}
+
+std::optional<FileTime> NextPassChange(std::string_view copy, const CalendarRecord& now,
+                                       const ActiveSlots& slots) {
+  FileTime present = 0;
+  if (!RecordToFileTime(now, present)) return std::nullopt;
+  std::optional<FileTime> next;
+  auto consider = [&](FileTime second) {
+    if (second > present && (!next || second < *next)) next = second;
+  };
+  ForEachPassLine(copy, [] { return false; },
+                  [&](std::size_t i, LineValues& values, const Extraction& x) {
+                    if (x.kind != LineKind::kEntry) return;
+                    if (const auto line = NextWindowChange(values, now)) consider(*line);
+                    // A window that waits for the line's own recording starts at its end.
+                    if (i < kSlotCount) consider(slots.served[i].end);
+                  });
   return next;
 }
 
@@ -415,6 +434,9 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
     }
     missed.clear();
   };
+  // Until this second every pass decides as the last full one did: nothing
+  // opens or closes, so the copy is not read again.
+  FileTime sameUntil = 0;
   while (!Stopped(generation)) {
     PassDecision pass;
     bool cannotSetUp = false;
@@ -441,8 +463,12 @@ void Engine::CheckSchedule(uint32_t generation, std::shared_ptr<const std::strin
         if (resumed) gapFrom = last;
         CopySlots(slots_, *gapSlots);
       }
-      pass = DecidePass(*copy, now, slots_, options_.audioMode,
-                        [&] { return Stopped(generation); });
+      if (first || resumed || present >= sameUntil) {
+        pass = DecidePass(*copy, now, slots_, options_.audioMode,
+                          [&] { return Stopped(generation); });
+        sameUntil =
+            NextPassChange(*copy, now, slots_).value_or(std::numeric_limits<FileTime>::max());
+      }
       if (pass.readError) {
         flags_.readError.store(1);
         stopped = true;

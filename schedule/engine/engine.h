@@ -134,6 +134,12 @@ bool WindowOpen(LineValues& values, const CalendarRecord& now);
 // seconds every pass decides for the line as the one before.
 std::optional<FileTime> NextWindowChange(LineValues& values, const CalendarRecord& now);
 
+// The first whole second after now at which a pass over copy may decide
+// otherwise than the pass at now (with these slots); none when no line's
+// window ever changes.
+std::optional<FileTime> NextPassChange(std::string_view copy, const CalendarRecord& now,
+                                       const ActiveSlots& slots);
+
 // One pass over the schedule copy at the present time now: every entry line
 // among the first 200 is given its repeat rule and window test; a line whose
 // window is open and has not started yet is handed to startSchedule with its

@@ -1,11 +1,12 @@
-// Implements the engine's system seam with GetLocalTime, timeSetEvent and
-// detached runtime threads.
+// Implements the engine's system seam with GetLocalTime, high-resolution
+// waitable timers or timeSetEvent, and the program's detached threads.
 #include "engine_win32.h"
 
 #include <windows.h>
 #include <mmsystem.h>
-#include <process.h>
 
+#include "scoped_win32.h"
+#include "thread_win32.h"
 #include "time_text_win32.h"
 
 namespace ormidal {
@@ -15,38 +16,68 @@ namespace {
 constexpr unsigned kWakeAfterSecondMs = 3;
 // A lost timer must not stall a thread for good.
 constexpr DWORD kWaitLimitMs = 5000;
+constexpr LONGLONG kTicksPerMs = 10000;  // a waitable timer's due time counts 100 ns
+// Not in every SDK's headers.
+constexpr DWORD kHighResolutionFlag = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 
-class EventWaiter final : public Waiter {
+using CreateTimerExFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
+
+unsigned DelayFromNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return DelayToNextSecond(now.wMilliseconds);
+}
+
+class MultimediaWaiter final : public Waiter {
  public:
-  EventWaiter() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  ~EventWaiter() override {
-    if (event_ != nullptr) CloseHandle(event_);
-  }
+  MultimediaWaiter() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   void Wait() override {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const unsigned delay = DelayToNextSecond(now.wMilliseconds);
+    const unsigned delay = DelayFromNow();
     const MMRESULT timer =
-        event_ == nullptr
-            ? 0
-            : timeSetEvent(delay, 1, reinterpret_cast<LPTIMECALLBACK>(event_), 0,
-                           TIME_ONESHOT | TIME_CALLBACK_EVENT_SET);
+        !event_ ? 0
+                : timeSetEvent(delay, 1, reinterpret_cast<LPTIMECALLBACK>(event_.Get()), 0,
+                               TIME_ONESHOT | TIME_CALLBACK_EVENT_SET);
     if (timer == 0) {
       Sleep(delay);
       return;
     }
-    WaitForSingleObject(event_, kWaitLimitMs);
-    ResetEvent(event_);
+    WaitForSingleObject(event_.Get(), kWaitLimitMs);
+    ResetEvent(event_.Get());
   }
 
  private:
-  HANDLE event_;
+  fw::ScopedHandle event_;
 };
 
-unsigned __stdcall RunDetached(void* task) {
-  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(task));
-  (*body)();
-  return 0;
+class HighResolutionWaiter final : public Waiter {
+ public:
+  explicit HighResolutionWaiter(fw::ScopedHandle timer) : timer_(std::move(timer)) {}
+  void Wait() override {
+    const unsigned delay = DelayFromNow();
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(delay) * kTicksPerMs;  // negative: from now
+    if (!SetWaitableTimer(timer_.Get(), &due, 0, nullptr, nullptr, FALSE)) {
+      Sleep(delay);
+      return;
+    }
+    WaitForSingleObject(timer_.Get(), kWaitLimitMs);
+  }
+
+ private:
+  fw::ScopedHandle timer_;  // resets itself once a wait has taken it
+};
+
+// Looked up at run time: the flag is refused before Windows 10 1803.
+HighResolutionAnswer CreateHighResolutionTimer(fw::ScopedHandle& timer) {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const FARPROC proc = kernel == nullptr ? nullptr : GetProcAddress(kernel, "CreateWaitableTimerExW");
+  // Through the generic function type, which converts to any other without a warning.
+  const auto create = reinterpret_cast<CreateTimerExFn>(reinterpret_cast<void (*)()>(proc));
+  if (create == nullptr) return HighResolutionAnswer::kMissing;
+  timer = fw::ScopedHandle(create(nullptr, nullptr, kHighResolutionFlag, TIMER_ALL_ACCESS));
+  if (timer) return HighResolutionAnswer::kCreated;
+  return GetLastError() == ERROR_INVALID_PARAMETER ? HighResolutionAnswer::kRefused
+                                                   : HighResolutionAnswer::kFailed;
 }
 
 }  // namespace
@@ -55,24 +86,29 @@ unsigned DelayToNextSecond(unsigned milliseconds) {
   return 1000 - (milliseconds % 1000) + kWakeAfterSecondMs;
 }
 
+Win32EngineSystem::Win32EngineSystem(WaitTimerWanted wanted)
+    : wanted_(wanted), askHighResolution_(wanted == WaitTimerWanted::kBest) {}
+
 CalendarRecord Win32EngineSystem::LocalTime() {
   SYSTEMTIME st;
   GetLocalTime(&st);
   return FromSystemTime(st);
 }
 
-std::unique_ptr<Waiter> Win32EngineSystem::NewWaiter() { return std::make_unique<EventWaiter>(); }
+std::unique_ptr<Waiter> Win32EngineSystem::NewWaiter() {
+  fw::ScopedHandle timer;
+  const HighResolutionAnswer answer =
+      askHighResolution_.load() ? CreateHighResolutionTimer(timer) : HighResolutionAnswer::kNotAsked;
+  const WaitTimerChoice choice = ChooseWaitTimer(wanted_, answer);
+  askHighResolution_.store(choice.askNextTime);
+  if (choice.timer == WaitTimer::kHighResolution) {
+    return std::make_unique<HighResolutionWaiter>(std::move(timer));
+  }
+  return std::make_unique<MultimediaWaiter>();
+}
 
-// The C runtime's threads, not std::thread: in the 64-bit MinGW runtime a
-// detached std::thread can race its own start and run without its argument
-// (seen as a crash under Wine, once in a few thousand starts).
 bool Win32EngineSystem::StartThread(std::function<void()> body) {
-  auto task = std::make_unique<std::function<void()>>(std::move(body));
-  const uintptr_t thread = _beginthreadex(nullptr, 0, &RunDetached, task.get(), 0, nullptr);
-  if (thread == 0) return false;
-  task.release();  // the thread owns it now
-  CloseHandle(reinterpret_cast<HANDLE>(thread));
-  return true;
+  return fw::StartDetachedThread(std::move(body));
 }
 
 }  // namespace ormidal

@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 
+#include "thread_win32.h"
 #include "time_text_win32.h"
 #include "window_win32.h"
 
@@ -121,17 +121,14 @@ ExecutionStateThread::~ExecutionStateThread() {
     quit_ = true;
   }
   changed_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  fw::JoinThread(thread_);
 }
 
 bool ExecutionStateThread::Set(EXECUTION_STATE flags) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (!thread_.joinable()) {
-    try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-      return false;
-    }
+  if (!thread_) {
+    thread_ = fw::StartJoinableThread([this] { Run(); });
+    if (!thread_) return false;
   }
   wanted_ = flags;
   const uint64_t asked = ++asked_;

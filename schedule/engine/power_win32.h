@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <thread>
 
 #include "power_system.h"
 #include "scoped_win32.h"
@@ -31,7 +30,7 @@ class ExecutionStateThread {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::thread thread_;
+  fw::ScopedHandle thread_;
   EXECUTION_STATE wanted_ = ES_CONTINUOUS;
   uint64_t asked_ = 0;
   uint64_t done_ = 0;

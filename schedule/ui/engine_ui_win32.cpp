@@ -10,10 +10,10 @@
 #include <functional>
 #include <iterator>
 
-#include "engine_win32.h"
 #include "power_plan.h"
 #include "resource.h"
 #include "text_win32.h"
+#include "thread_win32.h"
 #include "timer_dlg_win32.h"
 #include "ui_queue.h"
 
@@ -100,7 +100,7 @@ void AppEngineUi::NoticeBox(const std::string& text) {
   auto show = [text, caption = ProgramCaption()] {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
   };
-  if (!Win32EngineSystem().StartThread(show)) fw::ui::Post(std::move(show));
+  if (!fw::StartDetachedThread(show)) fw::ui::Post(std::move(show));
 }
 
 bool AppEngineUi::ShowBalloon(const std::string& text) {

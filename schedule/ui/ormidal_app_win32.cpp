@@ -5,9 +5,12 @@
 
 #include <commctrl.h>
 
+#include <system_error>
+
 #include "history_win32.h"
 #include "recorder_window_win32.h"
 #include "text.h"
+#include "thread_win32.h"
 
 namespace ormidal {
 namespace {
@@ -19,6 +22,15 @@ constexpr std::chrono::milliseconds kLastLinesBound{2000};
 constexpr char kNoAnswerMessage[] =
     "The scheduler that is already running for these settings does not answer. Close it, then "
     "start the scheduler again.";
+
+// The history writer's thread starts as every other thread of the program.
+std::function<void()> StartWriterThread(std::function<void()> body) {
+  auto thread = std::make_shared<fw::ScopedHandle>(fw::StartJoinableThread(std::move(body)));
+  if (!*thread) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  }
+  return [thread] { fw::JoinThread(*thread); };
+}
 
 }  // namespace
 
@@ -80,7 +92,8 @@ bool Ormidal::StartApplication() {
   engineUi_ = std::make_unique<AppEngineUi>();
   history_ = std::make_unique<HistoryWriter>(
       Win32HistorySink(), historyPath,
-      [ui = engineUi_.get()](const std::string& message) { ui->NoticeBox(message); });
+      [ui = engineUi_.get()](const std::string& message) { ui->NoticeBox(message); },
+      StartWriterThread);
   HistoryEvent started = NewHistoryEvent(HistoryKind::kStarted, LocalNow(engineSystem_));
   started.cause = restartPath ? HistoryCause::kRestarted : HistoryCause::kNone;
   history_->Record(std::move(started));

@@ -22,6 +22,9 @@
 namespace ormidal {
 
 class Ormidal final : public fw::Application {
+ public:
+  explicit Ormidal(WaitTimerWanted waits = WaitTimerWanted::kBest) : engineSystem_(waits) {}
+
  protected:
   bool StartApplication() override;
 

@@ -71,9 +71,15 @@ std::string TimerDlg::Text(int id) const {
 
 void TimerDlg::SetText(int id, const std::string& text) { SetDlgItemTextA(Handle(), id, text.c_str()); }
 
-void TimerDlg::SetStatus(const std::string& text) { SetText(IDC_STATUS, text); }
+// The status and the clock are set every second: a control is given its text,
+// and repainted, only when the text differs from what it shows.
+void TimerDlg::SetStatus(const std::string& text) {
+  if (Text(IDC_STATUS) != text) SetText(IDC_STATUS, text);
+}
 
-void TimerDlg::SetClock(const std::string& text) { SetText(IDC_CLOCK, text); }
+void TimerDlg::SetClock(const std::string& text) {
+  if (Text(IDC_CLOCK) != text) SetText(IDC_CLOCK, text);
+}
 
 void TimerDlg::FocusButton(int id) { SetFocus(GetDlgItem(Handle(), id)); }
 

@@ -9,7 +9,16 @@ add_dependencies(ormidal_e2e_test Ormidal recorder-standin ormidal-check)
 # Latency of start and stop requests under Wine; ./run bench runs it.
 add_executable(ormidal_latency_benchmark ${CMAKE_CURRENT_LIST_DIR}/schedule_latency_benchmark.cpp)
 target_link_libraries(ormidal_latency_benchmark PRIVATE e2e_harness ormidal_testing)
-add_dependencies(ormidal_latency_benchmark Ormidal)
+add_dependencies(ormidal_latency_benchmark Ormidal ormidal-multimedia-waits)
+# Its other path, beside it: the scheduler with the multimedia timer for every wait.
+add_windows_program(ormidal-multimedia-waits
+  ${CMAKE_CURRENT_LIST_DIR}/ormidal_multimedia_waits.cpp
+  ${PROJECT_SOURCE_DIR}/schedule/res/Ormidal.rc
+  MANIFEST ${PROJECT_SOURCE_DIR}/schedule/res/Ormidal.manifest.in
+  VERSION ${PROJECT_VERSION})
+set_target_properties(ormidal-multimedia-waits PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+  ${CMAKE_CURRENT_BINARY_DIR})
+target_link_libraries(ormidal-multimedia-waits PRIVATE ormidal_app)
 
 # The Schedule Recordings dialog and the Scheduled Events list, driven by control identifier.
 # The list's Daily and weekday lines must not open while it runs.

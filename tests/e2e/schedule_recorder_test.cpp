@@ -40,6 +40,7 @@ class SchedulerRun {
                               " /dir \"" + folder_.Windows() + "\""));
   }
   std::filesystem::path HistoryPath() const { return folder_.Path() / ormidal::kHistoryFileName; }
+  std::filesystem::path SchedulePath() const { return folder_.Path() / "schedule.log"; }
   ormidal::HistoryContents History() const {
     return ormidal::ReadHistory(e2e::ReadFileBytes(HistoryPath()));
   }
@@ -168,6 +169,28 @@ TEST(RecorderLink, ARunningRecordingStopsWhileTheRefusedPositionIsUnanswered) {
   ASSERT_TRUE(recorder.WaitCount(false, 1, 15s));
   EXPECT_EQ(SecondOfDay(recorder.Requests().back().at), SecondOfDay(end));
   e2e::PressButton(box, IDOK);
+}
+
+// A program that holds the schedule for seconds as the scheduler reads it (a
+// backup tool, a sync client) only delays the enable.
+TEST(RecorderLink, AScheduleHeldForSecondsAtEnableOnlyDelaysIt) {
+  e2e::RecordingProgram recorder("Lumora");
+  const ormidal::FileTime now = LocalNow();
+  SchedulerRun run("ormidal_held", Line("Held", now - Seconds(60), now + Seconds(60)));
+  fw::ScopedHandle held(CreateFileW(run.SchedulePath().c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  run.Start("Lumora");
+  ASSERT_NE(run.Dialog(), nullptr);  // its first tick, which enables, has come
+  auto toldOrStarted = [&] {
+    return recorder.Count(true) > 0 ||
+           !e2e::MessageBoxTexts(run.process.Id(), "Scheduler message").empty();
+  };
+  EXPECT_FALSE(e2e::WaitFor(toldOrStarted, 3s));
+  held.Close();
+  ASSERT_TRUE(recorder.WaitCount(true, 1, 10s));
+  EXPECT_TRUE(e2e::MessageBoxTexts(run.process.Id(), "Scheduler message").empty());
+  EXPECT_TRUE(run.process.Running());
 }
 
 using ormidal::HistoryCause;
