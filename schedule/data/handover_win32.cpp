@@ -2,6 +2,8 @@
 // the send of the hand-over with WM_COPYDATA.
 #include "handover_win32.h"
 
+#include <optional>
+
 namespace ormidal {
 
 // What the mapping holds. 32-bit fields, so that 32-bit and 64-bit
@@ -17,23 +19,35 @@ namespace {
 constexpr LONG kSlotVersion = 1;
 constexpr DWORD kPollMs = 50;
 
-// The holder's main window, once it has one.
-HWND HolderWindow(const std::wstring& key) {
+struct SlotCopy {
+  LONG processId = 0;
+  LONG window = 0;
+};
+
+// What the holder has published in the folder's slot; none where nobody holds it.
+std::optional<SlotCopy> ReadSlot(const std::wstring& key) {
   fw::ScopedHandle mapping(
       OpenFileMappingW(FILE_MAP_READ, FALSE, ClaimName(key, ClaimObject::kWindowSlot).c_str()));
-  if (!mapping) return nullptr;
+  if (!mapping) return std::nullopt;
   const auto* slot = static_cast<const WindowSlot*>(
       MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(WindowSlot)));
-  if (slot == nullptr) return nullptr;
+  if (slot == nullptr) return std::nullopt;
   const LONG version = slot->version;
-  const LONG processId = slot->processId;
-  const LONG window = slot->window;
+  const SlotCopy copy{slot->processId, slot->window};
   UnmapViewOfFile(slot);
-  if (version != kSlotVersion || window == 0) return nullptr;
-  HWND holder = static_cast<HWND>(LongToHandle(window));
+  if (version != kSlotVersion) return std::nullopt;
+  return copy;
+}
+
+// The holder's main window, once it has one.
+HWND HolderWindow(const std::wstring& key) {
+  const std::optional<SlotCopy> slot = ReadSlot(key);
+  if (!slot || slot->window == 0) return nullptr;
+  HWND holder = static_cast<HWND>(LongToHandle(slot->window));
   // A handle whose window has gone may name another program's window by now.
   DWORD owner = 0;
-  if (GetWindowThreadProcessId(holder, &owner) == 0 || owner != static_cast<DWORD>(processId)) {
+  if (GetWindowThreadProcessId(holder, &owner) == 0 ||
+      owner != static_cast<DWORD>(slot->processId)) {
     return nullptr;
   }
   return holder;
@@ -126,19 +140,10 @@ void FolderClaim::Publish(HWND mainWindow) {
 }
 
 bool FolderClaimHeld(std::wstring_view settingsFolder) {
-  const std::wstring key = SystemFolderKey(settingsFolder);
-  fw::ScopedHandle mapping(
-      OpenFileMappingW(FILE_MAP_READ, FALSE, ClaimName(key, ClaimObject::kWindowSlot).c_str()));
-  if (!mapping) return false;
-  const auto* slot = static_cast<const WindowSlot*>(
-      MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(WindowSlot)));
-  if (slot == nullptr) return false;
-  const LONG version = slot->version;
-  const LONG processId = slot->processId;
-  UnmapViewOfFile(slot);
-  if (version != kSlotVersion || processId == 0) return false;
+  const std::optional<SlotCopy> slot = ReadSlot(SystemFolderKey(settingsFolder));
+  if (!slot || slot->processId == 0) return false;
   // A holder that died leaves the slot to whoever still has it open.
-  fw::ScopedHandle holder(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId)));
+  fw::ScopedHandle holder(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(slot->processId)));
   return holder && WaitForSingleObject(holder.Get(), 0) == WAIT_TIMEOUT;
 }
 
