@@ -103,10 +103,11 @@ void RestartRegistration::TellOnce(const std::string& text) {
 }
 
 void RestartRegistration::Update() {
-  HWND window = RecorderWindow(options_.windowName);
-  if (window != nullptr && window != window_) {
-    window_ = window;
-    if (std::wstring path = ProgramPathOfWindow(window); !path.empty()) path_ = std::move(path);
+  // Listing every window each second costs more than the rest of an idle
+  // second: look again only once the window known has gone.
+  if (window_ == nullptr || !IsWindow(window_)) {
+    window_ = RecorderWindow(options_.windowName);
+    if (std::wstring path = ProgramPathOfWindow(window_); !path.empty()) path_ = std::move(path);
   }
   const RestartCommandLine line =
       MakeRestartCommandLine(options_, path_, [](std::string_view text) { return fw::Widen(text); });
