@@ -17,18 +17,15 @@ TEST(CheckProgram, NamesOfTheCodePageAreUtf8InJsonAndTheirOwnBytesInAFile) {
   ASSERT_TRUE(e2e::WriteFileBytes(schedule, name1251 + " URL: u START: Dec 08,2026 08:00:00 PM "
                                                 "END: Dec 08,2026 08:30:00 PM REPEAT: Once "
                                                 "PROG: p WND: 100,100,600,500\r\n"));
-  // Each run writes a file of its own: the last one's console may still hold its file.
   const std::pair<std::string, std::string> cases[] = {
       {"--json", "\"name\": \"" + nameUtf8 + "\""}, {"--days 1", "line 1  " + name1251 + "\r\n"}};
   for (const auto& [options, expected] : cases) {
     const std::filesystem::path output = folder.Path() / (options + ".txt");
-    e2e::Process check;
-    ASSERT_TRUE(check.Start("\"" + e2e::ProgramPath("ormidal-check.exe") + "\" " + options +
-                                " --now \"Dec 08,2026 07:00:00 PM\" \"" + schedule + "\"",
-                            {L"", output, true}));
-    DWORD code = 2;
     // 1: no scheduler runs for the folder, which the check reports; 2 would be a failed read.
-    ASSERT_TRUE(check.WaitExit(code, 20s) && code == 1) << options << " " << code;
+    ASSERT_EQ(e2e::RunCheck(options + " --now \"Dec 08,2026 07:00:00 PM\" \"" + schedule + "\"",
+                            output),
+              1u)
+        << options;
     EXPECT_NE(e2e::ReadFileBytes(output).find(expected), std::string::npos) << options;
   }
 }

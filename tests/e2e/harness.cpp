@@ -624,4 +624,15 @@ KeyAway::~KeyAway() {
   if (had_) RegSetValueA(root_, path_.c_str(), REG_SZ, value_.c_str(), 0);
 }
 
+std::optional<DWORD> RunCheck(const std::string& arguments, const std::filesystem::path& output) {
+  Process check;
+  DWORD code = 0;
+  if (!check.Start("\"" + ProgramPath("ormidal-check.exe") + "\" " + arguments,
+                   {L"", output, true}) ||
+      !check.WaitExit(code, 20s)) {
+    return std::nullopt;
+  }
+  return code;
+}
+
 }  // namespace e2e

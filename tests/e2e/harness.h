@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,11 @@ class Process {
   std::vector<HWND> answered_;
   std::vector<SeenBox> boxes_;
 };
+
+// ormidal-check.exe with arguments, its standard output into the file output
+// (each run a file of its own: an ended run may hold its file for a moment);
+// its exit code, or none when it did not end within 20 s.
+std::optional<DWORD> RunCheck(const std::string& arguments, const std::filesystem::path& output);
 
 // Answers the boxes of all until every one has ended; false, with the rest
 // killed, when that takes longer than limit.

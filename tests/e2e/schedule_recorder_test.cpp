@@ -434,24 +434,16 @@ TEST(Restart, TheCheckTellsWhenNoSchedulerRunsForTheFolder) {
   e2e::RecordingProgram recorder("Lumora");
   const ormidal::FileTime start = LocalNow() + Seconds(3600);
   SchedulerRun run("ormidal_check_running", Line("Later", start, start + Seconds(60)));
-  const auto check = [&](const char* name, std::string& output) {
-    e2e::Process checking;
-    // A file of its own: an ended run may hold its file for a moment.
-    const e2e::StartOptions quiet{{}, run.HistoryPath().parent_path() / name, true};
-    DWORD code = 99;
-    checking.Start("\"" + e2e::ProgramPath("ormidal-check.exe") + "\" \"" +
-                   (run.HistoryPath().parent_path() / "schedule.log").string() + "\"", quiet);
-    checking.WaitExit(code, 20s);
-    output = e2e::ReadFileBytes(quiet.output);
-    return code;
-  };
-  std::string output;
-  EXPECT_EQ(check("alone", output), 1u);
+  const std::string schedule = "\"" + run.SchedulePath().string() + "\"";
+  const auto folder = run.SchedulePath().parent_path();
+  EXPECT_EQ(e2e::RunCheck(schedule, folder / "alone"), 1u);
+  const std::string output = e2e::ReadFileBytes(folder / "alone");
   EXPECT_NE(output.find(ormidal::kNoSchedulerProblem), std::string::npos) << output;
   run.Start("Lumora");
   // Once enabled (started, enabled): the check reads the schedule after the scheduler has.
   ASSERT_TRUE(e2e::WaitFor([&] { return run.History().events.size() >= 2; }));
-  EXPECT_EQ(check("beside", output), 0u) << output;
+  EXPECT_EQ(e2e::RunCheck(schedule, folder / "beside"), 0u)
+      << e2e::ReadFileBytes(folder / "beside");
   PostMessageA(run.Dialog(), WM_CLOSE, 0, 0);
   DWORD code = 1;
   ASSERT_TRUE(run.process.WaitExit(code, 10s));
